@@ -1,0 +1,59 @@
+// The program: a dial-up tray program that checks POP3 mailboxes. All state
+// lives in the one static instance, theApp.
+#pragma once
+#include "app/DialupTrayApp.h"
+#include "config/Records.h"
+
+// lastStatus has a slot for each of the accounts 1..kStatusSlots - 1.
+const int kStatusSlots = 16;
+const int kStatusSlotSize = 32;
+// The most accounts registration accepts: each needs its own status slot.
+const int kMaxAccounts = kStatusSlots - 1;
+
+class MailCheckerApp : public DialupTrayApp {
+public:
+    AccountRecord  workRecord;          // the only account buffer in memory
+    SettingsRecord settings;
+    LONG           elapsedSeconds;      // counted by the scheduler since the last round
+    LONG           accountDialogResult;
+    BYTE           editMode;            // 1 while the account dialog edits a stored record
+    BYTE           checking;            // 1 while a check round runs
+    char           lastStatus[kStatusSlots][kStatusSlotSize];
+
+    MailCheckerApp() : elapsedSeconds(0), editMode(0), checking(0) {}
+
+    // Settings file
+    bool readSettingsRecord();
+    bool writeSettingsRecord();
+    bool readAccountRecord(int accountNumber);
+    bool writeAccountRecord(int accountNumber);
+
+    // Scheduler and check round
+    void onTimer();
+    void requestRound();
+    void tick();
+    void checkRound();
+
+    // POP3 probe, evaluation and report
+    BYTE probeAccount(int accountNumber);
+    void evaluateStatReply(char* reply, int accountNumber, BYTE& result);
+    void reportNewMail(int count, BYTE& result);
+
+    // Main window
+    void loadSettings();
+    void saveSettings();
+    bool isChecked(int controlId);
+
+    // Account list
+    void refreshAccountList();
+    void newAccount();
+    void editAccount();
+    void deleteAccount(int selection);
+
+    // Account dialog
+    void initAccountDialog(HWND dialog);
+    void chooseMailProgram(HWND dialog);
+    bool registerAccount(HWND dialog);
+};
+
+extern MailCheckerApp theApp;

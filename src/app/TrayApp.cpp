@@ -1,0 +1,50 @@
+#include "app/TrayApp.h"
+#include "resources/Messages.h"
+
+TrayApp::~TrayApp()
+{
+    // The mutex is never owned, so closing our handle is all the release it
+    // needs; the icon must go, or a dead one lingers in the tray.
+    if (instanceMutex)
+        CloseHandle(instanceMutex);
+    if (trayIcon.cbSize)
+        Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&trayIcon));
+}
+
+bool TrayApp::claimSingleInstance(const char* name)
+{
+    // Creating and testing in one call leaves no gap in which two copies
+    // started together could both miss each other.
+    HANDLE mutex = CreateMutexA(NULL, FALSE, name);
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        showBox(NULL, Box::alreadyRunning);
+        return false;
+    }
+    instanceMutex = mutex;
+    return true;
+}
+
+bool TrayApp::createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc)
+{
+    HWND window = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(dialogId), NULL, dialogProc, 0);
+    if (!window)
+        return false;
+    mainWindow = window;
+    instance = moduleInstance;
+    HANDLE smallIcon = LoadImageA(moduleInstance, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                  LR_DEFAULTCOLOR);
+    SendMessageA(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    return true;
+}
+
+void TrayApp::runMessageLoop(MSG* msg)
+{
+    while (GetMessageA(msg, NULL, 0, 0) > 0) {
+        if (IsDialogMessageA(mainWindow, msg))
+            continue;
+        TranslateMessage(msg);
+        DispatchMessageA(msg);
+    }
+}

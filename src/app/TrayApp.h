@@ -1,0 +1,41 @@
+// What any tray-resident dialog program needs: one running copy, a hidden
+// main dialog, a message loop, and an icon in the notification area.
+#pragma once
+#include <windows.h>
+
+// The tray callback; lParam carries the mouse message over the icon.
+const UINT WM_TRAYNOTIFY = WM_APP + 100;
+
+// The first layout of NOTIFYICONDATAA, without the fields later shells added.
+// The shell accepts it by its size, and every shell since Windows 95 knows it.
+struct NotifyIconDataV1 {
+    DWORD cbSize;
+    HWND  hWnd;
+    UINT  uID;
+    UINT  uFlags;
+    UINT  uCallbackMessage;
+    HICON hIcon;
+    CHAR  szTip[64];
+};
+static_assert(sizeof(NotifyIconDataV1) == 88, "NOTIFYICONDATAA_V1_SIZE on 32-bit Windows");
+
+class TrayApp {
+public:
+    HANDLE           instanceMutex;
+    NotifyIconDataV1 trayIcon;
+    HWND             mainWindow;
+    HINSTANCE        instance;
+
+    ~TrayApp();
+
+    bool claimSingleInstance(const char* name);
+    bool createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc);
+    void runMessageLoop(MSG* msg);
+
+    bool addTrayIcon(int iconId, const char* tip);
+    bool setTrayIcon(int iconId, const char* tip);
+    void restoreTrayIcon();
+    void showTrayMenu(int menuId);
+
+    static void settingsFilePath(char (&path)[MAX_PATH]);
+};

@@ -1,0 +1,36 @@
+// Start-up: one running copy, the hidden settings window, the tray icon, the
+// scheduler, and then the message loop until "終了".
+#include "app/MailCheckerApp.h"
+#include "checking/Scheduler.h"
+#include "resources/Messages.h"
+#include "resources/resource.h"
+#include "ui/MainWindow.h"
+
+#include <commctrl.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+
+    if (!theApp.claimSingleInstance("Quillora"))
+        return 0;
+    if (!theApp.createMainWindow(instance, IDD_MAIN, IDI_ONLINE, mainDialogProc))
+        return 0;
+    theApp.addTrayIcon(IDI_OFFLINE, Tip::offline);
+    startSchedulerTimer(theApp.mainWindow);
+    SetWindowPos(theApp.mainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(theApp.mainWindow, SW_HIDE);
+    theApp.loadSettings();
+
+    if (theApp.isChecked(IDC_LAN_MODE)) {
+        theApp.checkRound();
+        theApp.setTrayIcon(IDI_ONLINE, Tip::online);
+    }
+    // Let the connection monitor look once before the loop starts.
+    SendMessageA(theApp.mainWindow, WM_TIMER, 0, 0);
+
+    MSG msg = {};
+    theApp.runMessageLoop(&msg);
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,40 @@
+// The two records of the settings file, byte for byte as they are stored.
+// No windows.h here: the layouts are plain data and build anywhere.
+#pragma once
+#include <cstdint>
+
+struct SettingsRecord {
+    uint8_t reportOnTop;        // report boxes are made topmost
+    uint8_t reportUnread;       // report every non-empty mailbox, not only changes
+    uint8_t reportPerUser;      // go on to the next account after a report
+    uint8_t lanMode;            // check without a dial-up connection
+    uint8_t endRoundOnLaunch;   // end the round once the mail program was accepted
+    uint8_t alignment[3];       // always zero in the file
+    int32_t intervalMinutes;    // minutes between timed rounds, 0 = none
+    int32_t accountCount;       // accounts are numbered 1..accountCount
+};
+static_assert(sizeof(SettingsRecord) == 16, "stored settings layout");
+
+struct AccountRecord {
+    char    userName[64];       // shown in the list and in reports
+    char    account[32];        // sent with USER
+    char    password[32];       // sent with PASS
+    char    server[64];         // POP3 host, resolved by name
+    uint8_t launchMailer;       // offer to start the mail program
+    char    mailerPath[260];
+};
+static_assert(sizeof(AccountRecord) == 453, "stored account layout");
+
+// The file can be edited by hand, so a field may arrive without its
+// terminator. Cut every text field inside its own width.
+template <unsigned N>
+inline void terminateField(char (&field)[N]) { field[N - 1] = '\0'; }
+
+inline void terminateTextFields(AccountRecord& record)
+{
+    terminateField(record.userName);
+    terminateField(record.account);
+    terminateField(record.password);
+    terminateField(record.server);
+    terminateField(record.mailerPath);
+}

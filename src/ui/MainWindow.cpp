@@ -1,0 +1,141 @@
+// The settings window: a modeless dialog, hidden most of the time, through
+// whose procedure every event of the program arrives.
+#include "ui/MainWindow.h"
+#include "app/MailCheckerApp.h"
+#include "checking/Scheduler.h"
+#include "resources/Messages.h"
+#include "resources/resource.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const int kIntervalMaximum = 99;
+
+// Sent by the shell to every top-level window when the taskbar is created
+// again, after Explorer has restarted.
+UINT taskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+void onTrayNotify(LPARAM mouseMessage)
+{
+    switch (mouseMessage) {
+    case WM_RBUTTONUP:
+        theApp.showTrayMenu(IDR_TRAY_MENU);
+        break;
+    case WM_LBUTTONUP:
+        theApp.requestRound();
+        break;
+    }
+}
+
+void onCommand(HWND window, WORD id, WORD notification)
+{
+    switch (id) {
+    case IDC_ACCOUNT_LIST:
+        // A double click on a line acts as "編集".
+        if (notification == LBN_DBLCLK)
+            SendMessageA(window, WM_COMMAND, IDC_EDIT_ACCOUNT, 0);
+        break;
+    case IDC_NEW_ACCOUNT:
+        theApp.newAccount();
+        break;
+    case IDC_EDIT_ACCOUNT:
+        theApp.editAccount();
+        break;
+    case IDC_DELETE_ACCOUNT:
+        theApp.deleteAccount(
+            static_cast<int>(SendDlgItemMessageA(window, IDC_ACCOUNT_LIST, LB_GETCURSEL, 0, 0)));
+        break;
+    case IDM_CHECK_NOW:
+        // Exactly a left click on the icon, with the same conditions.
+        SendMessageA(window, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+        break;
+    case IDM_SHOW_WINDOW:
+        // No timed rounds while the user may be changing the settings.
+        stopSchedulerTimer(window);
+        ShowWindow(window, SW_SHOW);
+        break;
+    case IDM_EXIT:
+        PostQuitMessage(0);
+        break;
+    }
+}
+
+}  // namespace
+
+// Returns 0 for every message: Esc (IDCANCEL) and Enter (IDOK) do nothing, so
+// only closing the window hides it.
+INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        theApp.saveSettings();
+        break;
+    case WM_COMMAND:
+        onCommand(window, LOWORD(wParam), HIWORD(wParam));
+        break;
+    case WM_TIMER:
+        theApp.onTimer();
+        break;
+    case WM_TRAYNOTIFY:
+        onTrayNotify(lParam);
+        break;
+    default:
+        if (message == taskbarCreatedMessage())
+            theApp.restoreTrayIcon();
+        break;
+    }
+    return 0;
+}
+
+bool MailCheckerApp::isChecked(int controlId)
+{
+    return SendDlgItemMessageA(mainWindow, controlId, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void MailCheckerApp::loadSettings()
+{
+    readSettingsRecord();
+    refreshAccountList();
+
+    const struct {
+        uint8_t flag;
+        int     box;
+    } options[] = {
+        {settings.reportOnTop, IDC_REPORT_ON_TOP},
+        {settings.reportPerUser, IDC_REPORT_PER_USER},
+        {settings.reportUnread, IDC_REPORT_UNREAD},
+        {settings.lanMode, IDC_LAN_MODE},
+        {settings.endRoundOnLaunch, IDC_END_ROUND_ON_LAUNCH},
+    };
+    for (const auto& option : options) {
+        if (option.flag)
+            SendDlgItemMessageA(mainWindow, option.box, BM_SETCHECK, BST_CHECKED, 0);
+    }
+
+    // The edit is read-only: the arrows are the only way to change the
+    // interval, and they stop at both ends.
+    CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_SETBUDDYINT | UDS_ALIGNRIGHT,
+                        0, 0, 0, 0, mainWindow, IDC_INTERVAL_SPIN, instance,
+                        GetDlgItem(mainWindow, IDC_INTERVAL), kIntervalMaximum, 0,
+                        settings.intervalMinutes);
+}
+
+void MailCheckerApp::saveSettings()
+{
+    settings.reportOnTop = isChecked(IDC_REPORT_ON_TOP);
+    settings.reportPerUser = isChecked(IDC_REPORT_PER_USER);
+    settings.reportUnread = isChecked(IDC_REPORT_UNREAD);
+    settings.lanMode = isChecked(IDC_LAN_MODE);
+    settings.endRoundOnLaunch = isChecked(IDC_END_ROUND_ON_LAUNCH);
+    settings.intervalMinutes = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_INTERVAL, NULL, TRUE));
+    if (!writeSettingsRecord())
+        showBox(mainWindow, Box::settingsNotSaved);
+
+    startSchedulerTimer(mainWindow);
+    ShowWindow(mainWindow, SW_HIDE);
+}

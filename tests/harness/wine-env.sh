@@ -1,0 +1,81 @@
+# Sourced by the scripts and the test runner: one Wine prefix and one virtual
+# X server per state folder, made on first use and kept up until torn down.
+#
+#   wine_env_up STATE_DIR [--real-display]   export the environment, start what is missing
+#   wine_env_down STATE_DIR                  stop the Wine server and the X server
+
+_wine_env_exports() {
+  local state=$1
+  export WINEPREFIX="$state/prefix"
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  # Code page 932 needs LC_ALL; LANG alone leaves Wine on 1252 when the
+  # glibc locale is not generated.
+  export LC_ALL=ja_JP.UTF-8
+}
+
+# Dialogs ask for "ＭＳ Ｐゴシック"; IPA's proportional Gothic has the same
+# metrics family, so the windows look as they do on Japanese Windows.
+_wine_env_font_replacements() {
+  local reg="$WINEPREFIX/quillora-fonts.reg"
+  printf '\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n"MS Shell Dlg"="IPAPGothic"\r\n"Tahoma"="IPAPGothic"\r\n' \
+    | iconv -f UTF-8 -t UTF-16LE > "$reg"
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
+}
+
+_wine_env_start_xvfb() {
+  local state=$1
+  if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+    export DISPLAY=":$(cat "$state/display")"
+    return
+  fi
+  rm -f "$state/display"
+  # -displayfd picks a free display number and writes it when ready.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >/dev/null 2>&1 &
+  echo $! > "$state/xvfb.pid"
+  local tries=0
+  until [ -s "$state/display" ]; do
+    tries=$((tries + 1))
+    if [ $tries -gt 100 ]; then echo "wine-env: Xvfb did not start" >&2; return 1; fi
+    sleep 0.1
+  done
+  export DISPLAY=":$(tr -d '\n' < "$state/display")"
+}
+
+wine_env_up() {
+  local state=$1 real_display=${2:-}
+  mkdir -p "$state"
+  state=$(cd "$state" && pwd)
+  _wine_env_exports "$state"
+  (
+    flock 9
+    if [ "$real_display" != --real-display ] || [ -z "${DISPLAY:-}" ]; then
+      _wine_env_start_xvfb "$state" || exit 1
+    fi
+    if [ ! -f "$WINEPREFIX/.quillora-ready" ]; then
+      echo "wine-env: creating the Wine prefix in $WINEPREFIX (once, about 20 s)" >&2
+      WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+      wineserver -w
+      _wine_env_font_replacements
+      wineserver -w
+      touch "$WINEPREFIX/.quillora-ready"
+    fi
+  ) 9>"$state/lock" || return 1
+  if [ "$real_display" != --real-display ] || [ -z "${DISPLAY:-}" ]; then
+    export DISPLAY=":$(tr -d '\n' < "$state/display")"
+  fi
+  # Keep the Wine server up between processes: later starts take 0.1 s.
+  wineserver -p >/dev/null 2>&1 || true
+}
+
+wine_env_down() {
+  local state=$1
+  [ -d "$state" ] || return 0
+  state=$(cd "$state" && pwd)
+  _wine_env_exports "$state"
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid" "$state/display"
+  fi
+}
