@@ -2,6 +2,7 @@
 # X server per state folder, made on first use and kept up until torn down.
 #
 #   wine_env_up STATE_DIR [--real-display]   export the environment, start what is missing
+#                                            (--real-display: keep an existing $DISPLAY)
 #   wine_env_down STATE_DIR                  stop the Wine server and the X server
 
 _wine_env_exports() {
@@ -9,9 +10,13 @@ _wine_env_exports() {
   export WINEPREFIX="$state/prefix"
   export WINEARCH=win32
   export WINEDEBUG=-all
-  # Code page 932 needs LC_ALL; LANG alone leaves Wine on 1252 when the
-  # glibc locale is not generated.
-  export LC_ALL=ja_JP.UTF-8
+}
+
+# Code page 932 needs LC_ALL; LANG alone leaves Wine on 1252 when the glibc
+# locale is not generated. Given to Wine alone, so that bash does not warn
+# about a locale it cannot load.
+wine_ja() {
+  env LC_ALL=ja_JP.UTF-8 wine "$@"
 }
 
 # Dialogs ask for "ＭＳ Ｐゴシック"; IPA's proportional Gothic has the same
@@ -20,18 +25,18 @@ _wine_env_font_replacements() {
   local reg="$WINEPREFIX/quillora-fonts.reg"
   printf '\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n"MS Shell Dlg"="IPAPGothic"\r\n"Tahoma"="IPAPGothic"\r\n' \
     | iconv -f UTF-8 -t UTF-16LE > "$reg"
-  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
+  wine_ja regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 9>&- || true
+}
+
+_wine_env_xvfb_running() {
+  [ -f "$1/xvfb.pid" ] && kill -0 "$(cat "$1/xvfb.pid")" 2>/dev/null
 }
 
 _wine_env_start_xvfb() {
   local state=$1
-  if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
-    export DISPLAY=":$(cat "$state/display")"
-    return
-  fi
   rm -f "$state/display"
   # -displayfd picks a free display number and writes it when ready.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >/dev/null 2>&1 9>&- </dev/null &
   echo $! > "$state/xvfb.pid"
   local tries=0
   until [ -s "$state/display" ]; do
@@ -39,7 +44,14 @@ _wine_env_start_xvfb() {
     if [ $tries -gt 100 ]; then echo "wine-env: Xvfb did not start" >&2; return 1; fi
     sleep 0.1
   done
-  export DISPLAY=":$(tr -d '\n' < "$state/display")"
+}
+
+# Starts the Wine server and the prefix's services detached from the caller's
+# output: whoever starts them first passes its descriptors on to them, and a
+# test runner reading a pipe would then wait for them to end.
+_wine_env_start_wine() {
+  wineserver -p >/dev/null 2>&1 9>&- </dev/null
+  env LC_ALL=ja_JP.UTF-8 wineboot >/dev/null 2>&1 9>&- </dev/null
 }
 
 wine_env_up() {
@@ -49,23 +61,26 @@ wine_env_up() {
   _wine_env_exports "$state"
   (
     flock 9
-    if [ "$real_display" != --real-display ] || [ -z "${DISPLAY:-}" ]; then
-      _wine_env_start_xvfb "$state" || exit 1
-    fi
     if [ ! -f "$WINEPREFIX/.quillora-ready" ]; then
       echo "wine-env: creating the Wine prefix in $WINEPREFIX (once, about 20 s)" >&2
-      WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
-      wineserver -w
+      _wine_env_xvfb_running "$state" || _wine_env_start_xvfb "$state" || exit 1
+      export DISPLAY=":$(tr -d '\n' < "$state/display")"
+      WINEDLLOVERRIDES="mscoree,mshtml=" env LC_ALL=ja_JP.UTF-8 wineboot -i >/dev/null 2>&1 9>&- </dev/null
+      wineserver -w 9>&-
       _wine_env_font_replacements
-      wineserver -w
+      wineserver -w 9>&-
       touch "$WINEPREFIX/.quillora-ready"
     fi
+    if ! _wine_env_xvfb_running "$state"; then
+      _wine_env_start_xvfb "$state" || exit 1
+      export DISPLAY=":$(tr -d '\n' < "$state/display")"
+      _wine_env_start_wine
+    fi
   ) 9>"$state/lock" || return 1
-  if [ "$real_display" != --real-display ] || [ -z "${DISPLAY:-}" ]; then
-    export DISPLAY=":$(tr -d '\n' < "$state/display")"
+  if [ "$real_display" = --real-display ] && [ -n "${DISPLAY:-}" ]; then
+    return 0
   fi
-  # Keep the Wine server up between processes: later starts take 0.1 s.
-  wineserver -p >/dev/null 2>&1 || true
+  export DISPLAY=":$(tr -d '\n' < "$state/display")"
 }
 
 wine_env_down() {
