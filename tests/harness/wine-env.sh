@@ -19,13 +19,28 @@ wine_ja() {
   env LC_ALL=ja_JP.UTF-8 wine "$@"
 }
 
-# Dialogs ask for "ＭＳ Ｐゴシック"; IPA's proportional Gothic has the same
-# metrics family, so the windows look as they do on Japanese Windows.
-_wine_env_font_replacements() {
-  local reg="$WINEPREFIX/quillora-fonts.reg"
-  printf '\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n"MS Shell Dlg"="IPAPGothic"\r\n"Tahoma"="IPAPGothic"\r\n' \
+# Settings of the prefix, written once when it is made:
+# - dialogs ask for "ＭＳ Ｐゴシック"; IPA's proportional Gothic stands in for
+#   it, so the windows look as on Japanese Windows;
+# - a virtual desktop with its own taskbar and tray: windows get their captions
+#   without a window manager, the tray icon can be seen in screenshots, and
+#   the X server never keeps Wine waiting for a window manager that is not there.
+_wine_env_prefix_settings() {
+  local reg="$WINEPREFIX/quillora.reg"
+  printf '%s\r\n' \
+    $'\xef\xbb\xbfWindows Registry Editor Version 5.00' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+    '"ＭＳ Ｐゴシック"="IPAPGothic"' \
+    '"ＭＳ ゴシック"="IPAGothic"' \
+    '"MS UI Gothic"="IPAPGothic"' \
+    '"MS Shell Dlg"="IPAPGothic"' \
+    '"Tahoma"="IPAPGothic"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer]' \
+    '"Desktop"="Default"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
+    '"Default"="1024x768"' \
     | iconv -f UTF-8 -t UTF-16LE > "$reg"
-  wine_ja regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 9>&- || true
+  wine_ja regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 9>&- </dev/null || true
 }
 
 _wine_env_xvfb_running() {
@@ -67,9 +82,10 @@ wine_env_up() {
       export DISPLAY=":$(tr -d '\n' < "$state/display")"
       WINEDLLOVERRIDES="mscoree,mshtml=" env LC_ALL=ja_JP.UTF-8 wineboot -i >/dev/null 2>&1 9>&- </dev/null
       wineserver -w 9>&-
-      _wine_env_font_replacements
+      _wine_env_prefix_settings
       wineserver -w 9>&-
       touch "$WINEPREFIX/.quillora-ready"
+      _wine_env_start_wine
     fi
     if ! _wine_env_xvfb_running "$state"; then
       _wine_env_start_xvfb "$state" || exit 1

@@ -1,0 +1,341 @@
+#include "AppDriver.h"
+
+#include "resources/resource.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#ifndef QUILLORA_EXE
+#error "QUILLORA_EXE must name the Quillora.exe under test"
+#endif
+
+namespace {
+
+const char kMainCaption[] = "Quillora V2.10";
+const DWORD kPollPause = 20;  // ms between looks at the program's windows
+
+std::string makeFolder()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    char folder[MAX_PATH];
+    for (unsigned n = GetTickCount();; ++n) {
+        snprintf(folder, sizeof folder, "%squillora-%lu-%u", temp, GetCurrentProcessId(), n);
+        if (CreateDirectoryA(folder, NULL))
+            return folder;
+    }
+}
+
+std::string ownFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    *strrchr(path, '\\') = '\0';
+    return path;
+}
+
+void removeFolder(const std::string& folder)
+{
+    std::string pattern = folder + "\\*";
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string path = folder + "\\" + entry.cFileName;
+            if (strcmp(entry.cFileName, ".") == 0 || strcmp(entry.cFileName, "..") == 0)
+                continue;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeFolder(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK findByCaption(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId)
+        return TRUE;
+    if (windowTextOf(window) != search->caption)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+template <typename Predicate>
+bool waitUntil(DWORD timeoutMs, Predicate ready)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (ready())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(kPollPause);
+    }
+}
+
+}  // namespace
+
+std::string windowTextOf(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+PendingSend::PendingSend(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    : window_(window), message_(message), wParam_(wParam), lParam_(lParam)
+{
+    thread_ = CreateThread(NULL, 0, run, this, 0, NULL);
+}
+
+PendingSend::~PendingSend()
+{
+    wait(30000);
+    CloseHandle(thread_);
+}
+
+DWORD WINAPI PendingSend::run(void* self)
+{
+    auto* send = static_cast<PendingSend*>(self);
+    SendMessageA(send->window_, send->message_, send->wParam_, send->lParam_);
+    return 0;
+}
+
+bool PendingSend::wait(DWORD timeoutMs) { return WaitForSingleObject(thread_, timeoutMs) == WAIT_OBJECT_0; }
+bool PendingSend::done() const { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }
+
+AppDriver::AppDriver() : folder_(makeFolder())
+{
+    CopyFileA(QUILLORA_EXE, programPath().c_str(), FALSE);
+    // The test double of the Remote Access Service, when the test has one.
+    std::string ras = ownFolder() + "\\rasapi32.dll";
+    CopyFileA(ras.c_str(), (folder_ + "\\rasapi32.dll").c_str(), FALSE);
+}
+
+AppDriver::~AppDriver()
+{
+    if (isRunning() && !exitProgram()) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    if (process_.hProcess) {
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
+    removeFolder(folder_);
+}
+
+std::string AppDriver::programPath() const { return folder_ + "\\Quillora.exe"; }
+std::string AppDriver::iniPath() const { return folder_ + "\\Quillora.ini"; }
+
+bool AppDriver::start()
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + programPath() + "\"";
+    if (!CreateProcessA(programPath().c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
+                        folder_.c_str(), &startup, &process_))
+        return false;
+    processId_ = process_.dwProcessId;
+    WindowSearch search = {processId_, kMainCaption, NULL};
+    bool found = waitUntil(15000, [&] {
+        search.found = NULL;
+        EnumWindows(findByCaption, reinterpret_cast<LPARAM>(&search));
+        return search.found != NULL;
+    });
+    window_ = search.found;
+    // The main window exists before start-up has finished; wait for the loop.
+    return found && sync();
+}
+
+HANDLE AppDriver::startSecondCopy()
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION second = {};
+    std::string commandLine = "\"" + programPath() + "\"";
+    if (!CreateProcessA(programPath().c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
+                        folder_.c_str(), &startup, &second))
+        return NULL;
+    CloseHandle(second.hThread);
+    return second.hProcess;
+}
+
+bool AppDriver::isRunning() const
+{
+    return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD AppDriver::waitForExit(DWORD timeoutMs)
+{
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+bool AppDriver::exitProgram()
+{
+    command(IDM_EXIT);
+    return waitForExit(10000) != STILL_ACTIVE;
+}
+
+void AppDriver::post(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    PostMessageA(window_, message, wParam, lParam);
+}
+
+LRESULT AppDriver::send(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageA(window_, message, wParam, lParam);
+}
+
+std::unique_ptr<PendingSend> AppDriver::sendInBackground(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return std::make_unique<PendingSend>(window_, message, wParam, lParam);
+}
+
+bool AppDriver::sync()
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result) != 0;
+}
+
+bool AppDriver::isChecked(HWND dialog, int id)
+{
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void AppDriver::click(HWND dialog, int id)
+{
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+std::string AppDriver::itemText(HWND dialog, int id)
+{
+    return windowTextOf(GetDlgItem(dialog, id));
+}
+
+void AppDriver::setItemText(HWND dialog, int id, const std::string& text)
+{
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::vector<std::string> AppDriver::listLines()
+{
+    // Across processes the list answers LB_GETTEXT in UTF-16 only.
+    std::vector<std::string> lines;
+    HWND list = GetDlgItem(window_, IDC_ACCOUNT_LIST);
+    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t wide[256] = L"";
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+        char line[512] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, NULL, NULL);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void AppDriver::selectLine(int line)
+{
+    SendDlgItemMessageA(window_, IDC_ACCOUNT_LIST, LB_SETCURSEL, line, 0);
+}
+
+HWND AppDriver::waitForWindow(const char* caption, DWORD timeoutMs)
+{
+    WindowSearch search = {processId_, caption, NULL};
+    waitUntil(timeoutMs, [&] {
+        search.found = NULL;
+        EnumWindows(findByCaption, reinterpret_cast<LPARAM>(&search));
+        return search.found != NULL && IsWindowVisible(search.found);
+    });
+    return search.found;
+}
+
+bool AppDriver::windowGone(HWND window, DWORD timeoutMs)
+{
+    return waitUntil(timeoutMs, [&] { return !IsWindow(window) || !IsWindowVisible(window); });
+}
+
+namespace {
+
+struct BoxSearch {
+    DWORD processId;
+    const std::vector<HWND>* answered;
+    HWND found;
+};
+
+BOOL CALLBACK findUnansweredBox(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window) || !isMessageBox(window))
+        return TRUE;
+    const std::vector<HWND>& answered = *search->answered;
+    if (std::find(answered.begin(), answered.end(), window) != answered.end())
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND AppDriver::findBox()
+{
+    BoxSearch search = {processId_, &answered_, NULL};
+    EnumWindows(findUnansweredBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool AppDriver::answerBox(int button, SeenBox& seen, DWORD timeoutMs)
+{
+    HWND box = NULL;
+    if (!waitUntil(timeoutMs, [&] { return (box = findBox()) != NULL; }))
+        return false;
+    seen = describeBox(box);
+    seen.answer = button;
+    answered_.push_back(box);
+    PostMessageA(box, WM_COMMAND, button, 0);
+    return true;
+}
+
+SeenBox AppDriver::answerBox(int button, DWORD timeoutMs)
+{
+    SeenBox seen;
+    if (!answerBox(button, seen, timeoutMs))
+        seen.caption = "(no box)";
+    return seen;
+}
+
+bool AppDriver::noBoxWithin(DWORD timeoutMs)
+{
+    return !waitUntil(timeoutMs, [&] { return findBox() != NULL; });
+}
+
+bool AppDriver::trayIconPresent()
+{
+    // Changing nothing succeeds exactly when the shell knows the icon.
+    NOTIFYICONDATAA probe = {};
+    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    probe.hWnd = window_;
+    probe.uID = 1;
+    return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}

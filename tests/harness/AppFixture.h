@@ -1,0 +1,40 @@
+// In-process tests of the program: builds its windows in the test process as
+// start-up does, minus the single-instance claim and the message loop, on a
+// settings file of this test process's own.
+#pragma once
+#include "BoxResponder.h"
+#include "TestSettings.h"
+#include "app/MailCheckerApp.h"
+
+#include <gtest/gtest.h>
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Start-up steps 2 to 7: main window, tray icon, timer, topmost, hidden,
+    // settings loaded. Write the settings file before calling it.
+    void startProgram();
+
+    // Delivers what is waiting in this thread's queue (posted messages,
+    // timers are not waited for).
+    static void pumpMessages();
+
+    // The tray icon as the shell was last told: resource number and tip.
+    int trayIconId() const;
+    std::string trayTip() const;
+    // Whether the shell still knows our icon.
+    bool trayIconPresent() const;
+
+    void check(int boxId, bool checked);
+    bool isChecked(int boxId) const;
+    std::vector<std::string> listLines() const;
+
+    std::string iniPath;
+    BoxResponder boxes;
+};
+
+// Brings the one application object back to its start state, so that tests
+// run one after another in one process do not see each other's state.
+void resetApplicationObject();

@@ -1,0 +1,136 @@
+#include "BoxResponder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+BoxResponder* activeResponder = nullptr;
+
+// The static control that shows the text of a message box, and the one with
+// its icon, in the dialog template the system uses for boxes.
+const int kBoxTextId = 0xFFFF;
+const int kBoxIconId = 0x0440;
+
+std::string windowText(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+BoxIcon iconOf(HWND box)
+{
+    HICON shown = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kBoxIconId, STM_GETICON, 0, 0));
+    if (!shown)
+        return BoxIcon::none;
+    const struct {
+        LPCSTR  id;
+        BoxIcon icon;
+    } systemIcons[] = {
+        {IDI_HAND, BoxIcon::error},
+        {IDI_EXCLAMATION, BoxIcon::warning},
+        {IDI_ASTERISK, BoxIcon::information},
+        {IDI_QUESTION, BoxIcon::question},
+    };
+    for (const auto& candidate : systemIcons) {
+        if (LoadIconA(NULL, candidate.id) == shown)
+            return candidate.icon;
+    }
+    return BoxIcon::none;
+}
+
+}  // namespace
+
+bool isMessageBox(HWND window)
+{
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") != 0)
+        return false;
+    // Boxes are dialogs of the system's own, not of a program's module (the
+    // program's dialogs carry its instance, the file dialog comdlg32's), and
+    // they show their text in a static control with the id 0xFFFF.
+    HINSTANCE owner = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    if (owner != NULL && owner != GetModuleHandleA("user32.dll"))
+        return false;
+    return GetDlgItem(window, kBoxTextId) != NULL;
+}
+
+SeenBox describeBox(HWND box)
+{
+    SeenBox seen;
+    seen.caption = windowText(box);
+    char text[1024] = "";
+    GetDlgItemTextA(box, kBoxTextId, text, sizeof text);
+    seen.text = text;
+    seen.owner = GetWindow(box, GW_OWNER);
+    seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    seen.hasYesNo = GetDlgItem(box, IDYES) != NULL && GetDlgItem(box, IDNO) != NULL;
+    LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
+    if (HIWORD(defaultId) == DC_HASDEFID)
+        seen.defaultButton = LOWORD(defaultId);
+    seen.icon = iconOf(box);
+    return seen;
+}
+
+BoxResponder::BoxResponder()
+{
+    activeResponder = this;
+    hook_ = SetWindowsHookExA(WH_CBT, onCbt, NULL, GetCurrentThreadId());
+}
+
+BoxResponder::~BoxResponder()
+{
+    UnhookWindowsHookEx(hook_);
+    activeResponder = nullptr;
+}
+
+void BoxResponder::queueAnswers(std::initializer_list<int> buttons)
+{
+    answers_.insert(answers_.end(), buttons);
+}
+
+void BoxResponder::whileShown(std::function<void(const SeenBox&)> action)
+{
+    whileShown_ = std::move(action);
+}
+
+std::string BoxResponder::captions() const
+{
+    std::string joined;
+    for (const SeenBox& box : boxes_) {
+        if (!joined.empty())
+            joined += " | ";
+        joined += box.caption;
+    }
+    return joined;
+}
+
+LRESULT CALLBACK BoxResponder::onCbt(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && activeResponder)
+        activeResponder->onBoxActivated(reinterpret_cast<HWND>(wParam));
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+void BoxResponder::onBoxActivated(HWND box)
+{
+    if (!isMessageBox(box))
+        return;
+    if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
+        return;
+    answered_.push_back(box);
+
+    SeenBox seen = describeBox(box);
+    if (!answers_.empty()) {
+        seen.answer = answers_.front();
+        answers_.pop_front();
+    } else {
+        seen.answer = seen.hasYesNo ? IDNO : IDOK;
+    }
+    boxes_.push_back(seen);
+    if (whileShown_)
+        whileShown_(seen);
+    PostMessageA(box, WM_COMMAND, seen.answer, 0);
+}

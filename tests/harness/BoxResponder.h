@@ -1,0 +1,56 @@
+// Answers the message boxes a test provokes on its own thread, and records
+// what each one showed: caption, text, buttons, icon, owner and whether it
+// stays on top, as far as the box's window tells.
+#pragma once
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class BoxIcon { none, error, warning, information, question };
+
+struct SeenBox {
+    std::string caption;     // ANSI (code page 932)
+    std::string text;
+    HWND        owner = NULL;
+    bool        topmost = false;
+    bool        hasYesNo = false;
+    int         defaultButton = 0;
+    BoxIcon     icon = BoxIcon::none;
+    int         answer = 0;  // the button the responder pressed
+};
+
+class BoxResponder {
+public:
+    BoxResponder();
+    ~BoxResponder();
+
+    // Answers for the next boxes, in order. Once they are used up, OK boxes
+    // get IDOK and Yes/No boxes IDNO.
+    void queueAnswers(std::initializer_list<int> buttons);
+
+    // Runs while a box is on screen, before it is answered. It may only post
+    // messages: the box's own loop delivers them before the answer.
+    void whileShown(std::function<void(const SeenBox&)> action);
+
+    const std::vector<SeenBox>& boxes() const { return boxes_; }
+    int count() const { return static_cast<int>(boxes_.size()); }
+    // The captions in order, joined with " | ", for readable assertions.
+    std::string captions() const;
+
+private:
+    static LRESULT CALLBACK onCbt(int code, WPARAM wParam, LPARAM lParam);
+    void onBoxActivated(HWND box);
+
+    HHOOK hook_;
+    std::deque<int> answers_;
+    std::vector<HWND> answered_;
+    std::vector<SeenBox> boxes_;
+    std::function<void(const SeenBox&)> whileShown_;
+};
+
+// Reads what a box window shows; usable on boxes of other processes too.
+bool isMessageBox(HWND window);
+SeenBox describeBox(HWND box);

@@ -1,0 +1,108 @@
+#include "TestSettings.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace testsettings {
+
+namespace {
+
+void copyText(char* field, size_t width, const char* text)
+{
+    strncpy(field, text, width - 1);
+    field[width - 1] = '\0';
+}
+
+std::string accountSection(int accountNumber)
+{
+    char section[32];
+    snprintf(section, sizeof section, "USERDATA-NO%d", accountNumber);
+    return section;
+}
+
+}  // namespace
+
+std::string ownIniPath()
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
+    memcpy(path + length - 3, "ini", 3);
+    return path;
+}
+
+SettingsRecord makeSettings(int accountCount, int intervalMinutes)
+{
+    SettingsRecord settings = {};
+    settings.accountCount = accountCount;
+    settings.intervalMinutes = intervalMinutes;
+    return settings;
+}
+
+AccountRecord makeAccount(const char* userName, const char* account, const char* password,
+                          const char* server, const char* mailerPath, bool launchMailer)
+{
+    AccountRecord record = {};
+    copyText(record.userName, sizeof record.userName, userName);
+    copyText(record.account, sizeof record.account, account);
+    copyText(record.password, sizeof record.password, password);
+    copyText(record.server, sizeof record.server, server);
+    copyText(record.mailerPath, sizeof record.mailerPath, mailerPath);
+    record.launchMailer = launchMailer ? 1 : 0;
+    return record;
+}
+
+bool writeSettings(const std::string& iniPath, const SettingsRecord& settings)
+{
+    SettingsRecord copy = settings;
+    return WritePrivateProfileStructA("KORVELLIN-Quillora", "QXDATA", &copy, sizeof copy,
+                                      iniPath.c_str()) != FALSE;
+}
+
+bool readSettings(const std::string& iniPath, SettingsRecord& settings)
+{
+    return GetPrivateProfileStructA("KORVELLIN-Quillora", "QXDATA", &settings, sizeof settings,
+                                    iniPath.c_str()) != FALSE;
+}
+
+bool writeAccount(const std::string& iniPath, int accountNumber, const AccountRecord& account)
+{
+    AccountRecord copy = account;
+    return WritePrivateProfileStructA(accountSection(accountNumber).c_str(), "DATA", &copy,
+                                      sizeof copy, iniPath.c_str()) != FALSE;
+}
+
+bool readAccount(const std::string& iniPath, int accountNumber, AccountRecord& account)
+{
+    return GetPrivateProfileStructA(accountSection(accountNumber).c_str(), "DATA", &account,
+                                    sizeof account, iniPath.c_str()) != FALSE;
+}
+
+std::string rawValue(const std::string& iniPath, const char* section, const char* key)
+{
+    char value[2048] = "";
+    GetPrivateProfileStringA(section, key, "", value, sizeof value, iniPath.c_str());
+    return value;
+}
+
+std::string fileText(const std::string& path)
+{
+    std::string text;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return text;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
+    fclose(file);
+    return text;
+}
+
+bool fileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace testsettings

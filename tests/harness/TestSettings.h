@@ -1,0 +1,27 @@
+// Reading and writing the program's settings file from a test, with the same
+// profile functions the program uses.
+#pragma once
+#include "config/Records.h"
+
+#include <string>
+
+namespace testsettings {
+
+// The settings file of this test process's own executable.
+std::string ownIniPath();
+
+SettingsRecord makeSettings(int accountCount = 0, int intervalMinutes = 0);
+AccountRecord makeAccount(const char* userName, const char* account, const char* password,
+                          const char* server, const char* mailerPath = "", bool launchMailer = false);
+
+bool writeSettings(const std::string& iniPath, const SettingsRecord& settings);
+bool readSettings(const std::string& iniPath, SettingsRecord& settings);
+bool writeAccount(const std::string& iniPath, int accountNumber, const AccountRecord& account);
+bool readAccount(const std::string& iniPath, int accountNumber, AccountRecord& account);
+
+// The raw text of a value, as it stands in the file; empty when missing.
+std::string rawValue(const std::string& iniPath, const char* section, const char* key);
+std::string fileText(const std::string& path);
+bool fileExists(const std::string& path);
+
+}  // namespace testsettings
