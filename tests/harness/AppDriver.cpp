@@ -92,8 +92,10 @@ bool waitUntil(DWORD timeoutMs, Predicate ready)
 
 std::string windowTextOf(HWND window)
 {
+    // GetWindowText does not ask a control of another process for its text;
+    // WM_GETTEXT does.
     char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -159,8 +161,13 @@ bool AppDriver::start()
         return search.found != NULL;
     });
     window_ = search.found;
-    // The main window exists before start-up has finished; wait for the loop.
-    return found && sync();
+    // The main window exists before start-up has finished. The interval's
+    // up-down control is made when the settings have been loaded; after that
+    // a posted marker is handled only in a message loop: the program's own,
+    // or that of a box that start-up showed.
+    return found &&
+           waitUntil(15000, [&] { return FindWindowExA(window_, NULL, "msctls_updown32", NULL) != NULL; }) &&
+           sync();
 }
 
 HANDLE AppDriver::startSecondCopy()
@@ -213,8 +220,19 @@ std::unique_ptr<PendingSend> AppDriver::sendInBackground(UINT message, WPARAM wP
 
 bool AppDriver::sync()
 {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result) != 0;
+    // Sent messages overtake posted ones, so the marker is posted: once the
+    // program has handled it, it has handled everything posted before. The
+    // marker is a text limit on the read-only interval edit, which nothing
+    // else uses; its value can be read back.
+    HWND marker = GetDlgItem(window_, IDC_INTERVAL);
+    WPARAM limit = 0x7FFF0000 + (++syncCount_ & 0xFFFF);
+    if (!PostMessageA(marker, EM_SETLIMITTEXT, limit, 0))
+        return false;
+    return waitUntil(30000, [&] {
+        DWORD_PTR current = 0;
+        SendMessageTimeoutA(marker, EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 1000, &current);
+        return current == limit;
+    });
 }
 
 bool AppDriver::isChecked(HWND dialog, int id)

@@ -54,8 +54,8 @@ public:
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     std::unique_ptr<PendingSend> sendInBackground(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     void command(int id) { post(WM_COMMAND, id, 0); }
-    // Returns once the program takes messages again: start-up has finished,
-    // or a box or dialog is waiting in its own loop.
+    // Returns once the program has handled every message posted to it
+    // before, or is waiting in a box or dialog that one of them opened.
     bool sync();
 
     // Controls of the main window or of a dialog of the program
@@ -86,6 +86,7 @@ private:
     DWORD processId_ = 0;
     HWND window_ = NULL;
     std::vector<HWND> answered_;
+    unsigned syncCount_ = 0;
 };
 
 // The ANSI text of a window of another process.

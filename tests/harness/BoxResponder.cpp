@@ -12,10 +12,11 @@ BoxResponder* activeResponder = nullptr;
 const int kBoxTextId = 0xFFFF;
 const int kBoxIconId = 0x0440;
 
+// Asks the window itself, which also works for boxes of other processes.
 std::string windowText(HWND window)
 {
     char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -61,9 +62,7 @@ SeenBox describeBox(HWND box)
 {
     SeenBox seen;
     seen.caption = windowText(box);
-    char text[1024] = "";
-    GetDlgItemTextA(box, kBoxTextId, text, sizeof text);
-    seen.text = text;
+    seen.text = windowText(GetDlgItem(box, kBoxTextId));
     seen.owner = GetWindow(box, GW_OWNER);
     seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     seen.hasYesNo = GetDlgItem(box, IDYES) != NULL && GetDlgItem(box, IDNO) != NULL;
