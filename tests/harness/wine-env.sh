@@ -83,6 +83,8 @@ wine_env_up() {
       WINEDLLOVERRIDES="mscoree,mshtml=" env LC_ALL=ja_JP.UTF-8 wineboot -i >/dev/null 2>&1 9>&- </dev/null
       wineserver -w 9>&-
       _wine_env_prefix_settings
+      # Wine's own fonts (Marlett draws the caption buttons) from fonts-wine.
+      cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
       wineserver -w 9>&-
       touch "$WINEPREFIX/.quillora-ready"
       _wine_env_start_wine
