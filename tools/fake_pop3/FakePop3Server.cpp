@@ -319,6 +319,7 @@ void FakePop3Server::acceptLoop()
             return;
         WSANETWORKEVENTS events;
         WSAEnumNetworkEvents(listener_, acceptEvent_, &events);
+        joinFinishedWorkers();
         for (;;) {
             SOCKET s = accept(listener_, NULL, NULL);
             if (s == INVALID_SOCKET)
@@ -365,8 +366,34 @@ bool FakePop3Server::stopAccepting()
 
 void FakePop3Server::serve(UINT_PTR socket, int number)
 {
-    Conversation conversation(*this, socket, number);
-    conversation.run();
+    {
+        Conversation conversation(*this, socket, number);
+        conversation.run();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished_.push_back(std::this_thread::get_id());
+}
+
+// Joins the threads of conversations that are over, so that a server used
+// for thousands of connections holds no more threads than are talking.
+void FakePop3Server::joinFinishedWorkers()
+{
+    std::vector<std::thread> done;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto it = workers_.begin(); it != workers_.end();) {
+            bool finished = std::find(finished_.begin(), finished_.end(), it->get_id()) != finished_.end();
+            if (finished) {
+                finished_.erase(std::find(finished_.begin(), finished_.end(), it->get_id()));
+                done.push_back(std::move(*it));
+                it = workers_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (std::thread& worker : done)
+        worker.join();
 }
 
 void FakePop3Server::script(const std::string& verb, std::vector<Pop3Step> steps)

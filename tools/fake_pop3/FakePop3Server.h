@@ -90,6 +90,7 @@ private:
     void record(const char* bytes, size_t length);
     void recordCommand(const std::string& line);
     void closedByClient(int number);
+    void joinFinishedWorkers();
 
     char address_[16] = {};
     UINT_PTR listener_ = kNoSocket;
@@ -105,6 +106,7 @@ private:
     std::condition_variable changed_;
     std::map<std::string, Script> scripts_;  // by upper-case verb; "" is the greeting
     std::vector<std::thread> workers_;
+    std::vector<std::thread::id> finished_;  // conversations over, threads not yet joined
     std::string received_;
     std::vector<std::string> commands_;
     std::vector<bool> closedByClient_;       // one per accepted connection

@@ -1,0 +1,207 @@
+// Figures for the program's speed and sturdiness, printed as a table; nothing
+// here passes or fails. script/bench starts Dovecot and runs this under Wine.
+//
+//   quillora_bench probe|rounds|silent|idle|soak|size [DOVECOT_ADDRESS]
+#include "AppDriver.h"
+#include "BoxResponder.h"
+#include "FakePop3Server.h"
+#include "Soak.h"
+#include "TestSettings.h"
+#include "app/MailCheckerApp.h"
+#include "checking/Pop3Connection.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+using namespace testsettings;
+
+namespace {
+
+const char kDovecotUser[] = "empty";      // its mailbox stays empty: no boxes
+const char kDovecotPassword[] = "secret";
+
+double elapsedMs(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * (now.QuadPart - start.QuadPart) / frequency.QuadPart;
+}
+
+LARGE_INTEGER now()
+{
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t;
+}
+
+void row(const char* measure, const std::string& value, const char* note)
+{
+    printf("| %-44s | %-34s | %-30s |\n", measure, value.c_str(), note);
+    fflush(stdout);
+}
+
+std::string format(const char* pattern, double value)
+{
+    char text[64];
+    snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+// The least a POP3 check can do: connect, then one receive for the greeting
+// and for each of USER, PASS, STAT and QUIT.
+void bareProbe(const char* server)
+{
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in to = {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(110);
+    to.sin_addr.s_addr = inet_addr(server);
+    connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    char reply[65];
+    recv(s, reply, 64, 0);
+    const std::string commands[] = {std::string("USER ") + kDovecotUser + "\r\n",
+                                    std::string("PASS ") + kDovecotPassword + "\r\n", "STAT\r\n", "QUIT\r\n"};
+    for (const std::string& command : commands) {
+        send(s, command.data(), static_cast<int>(command.size()), 0);
+        recv(s, reply, 64, 0);
+    }
+    closesocket(s);
+}
+
+void writeDovecotAccounts(const char* server, int count)
+{
+    writeSettings(ownIniPath(), makeSettings(count, 0));
+    for (int n = 1; n <= count; ++n)
+        writeAccount(ownIniPath(), n, makeAccount("bench", kDovecotUser, kDovecotPassword, server));
+}
+
+void probeAgainstBareClient(const char* server)
+{
+    const int rounds = 200;
+    startProgramInProcess(server, false);
+    writeDovecotAccounts(server, 1);
+    WSADATA data;
+    WSAStartup(MAKEWORD(1, 1), &data);
+    bareProbe(server);            // warm both up
+    theApp.probeAccount(1);
+    double program = 0, bare = 0;
+    for (int i = 0; i < rounds; ++i) {
+        LARGE_INTEGER start = now();
+        theApp.probeAccount(1);
+        program += elapsedMs(start);
+        start = now();
+        bareProbe(server);
+        bare += elapsedMs(start);
+    }
+    WSACleanup();
+    row("probe against Dovecot, program (200, interleaved)", format("%.2f ms per probe", program / rounds), "");
+    row("probe against Dovecot, bare client", format("%.2f ms per probe", bare / rounds), "");
+    row("ratio program / bare", format("%.2f", program / bare), "goal: at most 1.1");
+}
+
+void roundsOverAccounts(const char* server)
+{
+    startProgramInProcess(server, false);
+    for (int accounts : {1, 15}) {
+        writeDovecotAccounts(server, accounts);
+        theApp.settings.accountCount = accounts;
+        const int rounds = 20;
+        LARGE_INTEGER start = now();
+        for (int i = 0; i < rounds; ++i)
+            theApp.checkRound();
+        double perAccount = elapsedMs(start) / (rounds * accounts);
+        row(accounts == 1 ? "round over 1 account" : "round over 15 accounts",
+            format("%.2f ms per account", perAccount), "");
+    }
+}
+
+void silentServer()
+{
+    FakePop3Server server;
+    server.greeting(pop3Silent());
+    startProgramInProcess(server.address(), false);
+    BoxResponder boxes;
+    LARGE_INTEGER start = now();
+    theApp.probeAccount(1);
+    double seconds = elapsedMs(start) / 1000;
+    row("server that accepts and never answers", format("gave up after %.1f s", seconds),
+        format("bound: %.0f s per reply", kReplyTimeoutSeconds).c_str());
+    row("  box shown then", boxes.count() ? boxes.boxes()[0].caption : "(none)", "");
+}
+
+void idleCost()
+{
+    AppDriver app;
+    if (!app.start()) {
+        row("idle cost", "the program did not start", "");
+        return;
+    }
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, app.processId());
+    auto cpuSeconds = [&] {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(process, &created, &exited, &kernel, &user);
+        ULARGE_INTEGER k = {{kernel.dwLowDateTime, kernel.dwHighDateTime}};
+        ULARGE_INTEGER u = {{user.dwLowDateTime, user.dwHighDateTime}};
+        return (k.QuadPart + u.QuadPart) / 1e7;
+    };
+    double before = cpuSeconds();
+    Sleep(60000);   // twenty timer ticks of 3 s
+    double used = cpuSeconds() - before;
+    CloseHandle(process);
+    row("idle: CPU over 60 s of timer ticks, no accounts", format("%.3f s", used), "");
+}
+
+void soak()
+{
+    FakePop3Server server;
+    server.on("STAT", pop3Reply("+OK 1 100\r\n"));
+    startProgramInProcess(server.address(), true);
+    BoxResponder boxes;
+    probeRepeatedly(20);          // settle caches and lazily made objects
+    openTrayMenuRepeatedly(20);
+    ResourceUsage before = currentUsage();
+    LARGE_INTEGER start = now();
+    probeRepeatedly(10000);
+    double probeMs = elapsedMs(start);
+    openTrayMenuRepeatedly(1000);
+    ResourceUsage after = currentUsage();
+    row("soak: 10,000 probes with a report each", format("%.2f ms per probe", probeMs / 10000), "");
+    row("soak: reports answered", std::to_string(boxes.count()), "");
+    row("soak: 1,000 tray menu openings", "done", "");
+    row("  before", describe(before), "");
+    row("  after", describe(after), "");
+}
+
+void exeSize()
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    GetFileAttributesExA(QUILLORA_EXE, GetFileExInfoStandard, &data);
+    row("size of Quillora.exe", format("%.0f bytes", data.nFileSizeLow), "static, no DLLs of its own");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const char* what = argc > 1 ? argv[1] : "";
+    const char* dovecot = argc > 2 ? argv[2] : "127.0.0.1";
+    if (!strcmp(what, "probe"))
+        probeAgainstBareClient(dovecot);
+    else if (!strcmp(what, "rounds"))
+        roundsOverAccounts(dovecot);
+    else if (!strcmp(what, "silent"))
+        silentServer();
+    else if (!strcmp(what, "idle"))
+        idleCost();
+    else if (!strcmp(what, "soak"))
+        soak();
+    else if (!strcmp(what, "size"))
+        exeSize();
+    else {
+        fprintf(stderr, "usage: quillora_bench probe|rounds|silent|idle|soak|size [DOVECOT_ADDRESS]\n");
+        return 2;
+    }
+    return 0;
+}

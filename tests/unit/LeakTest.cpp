@@ -1,0 +1,47 @@
+// The program's everyday work, repeated: whatever it holds after a few
+// hundred probes and menu openings must not keep growing with their number.
+#include "AppFixture.h"
+#include "FakePop3Server.h"
+#include "Soak.h"
+
+#include <cstdio>
+
+namespace {
+
+const int kProbesPerHalf = 250;
+const int kMenusPerHalf = 50;
+// Room for what the platform settles lazily; a leak of one handle or one
+// menu per step would pass these many times over.
+const DWORD kHandleSlack = 5;
+const SIZE_T kMemorySlack = 384 * 1024;
+
+}  // namespace
+
+class Leak : public AppFixture {};
+
+TEST_F(Leak, ProbesAndTrayMenusHoldNothingMoreTheLongerTheyRun)
+{
+    FakePop3Server server;
+    server.on("STAT", pop3Reply("+OK 1 100\r\n"));
+    startProgramInProcess(server.address(), true);   // a report box every probe
+    probeRepeatedly(50);
+    openTrayMenuRepeatedly(20);
+
+    ResourceUsage settled = currentUsage();
+    probeRepeatedly(kProbesPerHalf);
+    openTrayMenuRepeatedly(kMenusPerHalf);
+    ResourceUsage half = currentUsage();
+    probeRepeatedly(kProbesPerHalf);
+    openTrayMenuRepeatedly(kMenusPerHalf);
+    ResourceUsage full = currentUsage();
+    printf("leak check: settled %s\nleak check: half    %s\nleak check: full    %s\n",
+           describe(settled).c_str(), describe(half).c_str(), describe(full).c_str());
+
+    EXPECT_EQ(50 + 2 * kProbesPerHalf, boxes.count()) << "every probe reported once";
+    EXPECT_EQ(50 + 2 * kProbesPerHalf, server.connections());
+    EXPECT_LE(full.handles, half.handles + kHandleSlack);
+    EXPECT_LE(half.handles, settled.handles + kHandleSlack);
+    EXPECT_LE(full.privateBytes, half.privateBytes + kMemorySlack);
+    EXPECT_LE(full.userObjects, half.userObjects + kHandleSlack);
+    EXPECT_LE(full.gdiObjects, half.gdiObjects + kHandleSlack);
+}
