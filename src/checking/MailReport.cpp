@@ -46,7 +46,9 @@ void MailCheckerApp::reportNewMail(int count, BYTE& result)
     char mailerPath[sizeof workRecord.mailerPath];
     memcpy(mailerPath, workRecord.mailerPath, sizeof mailerPath);
     snprintf(text, sizeof text, Box::reportAndLaunchText, workRecord.userName, count);
-    UINT question = style | MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+    // One icon only: information and question together make a style that
+    // shows none at all.
+    UINT question = (style & ~MB_ICONMASK) | MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
     if (showBox(NULL, BoxText{text, Box::reportCaption, question}) != IDYES)
         return;
     HINSTANCE started = ShellExecuteA(mainWindow, "open", mailerPath, NULL, NULL, SW_SHOW);

@@ -40,7 +40,9 @@ BYTE MailCheckerApp::probeAccount(int accountNumber)
         showBox(NULL, Box::winsockStartup);
         return 0;
     }
-    hostent* host = gethostbyname(workRecord.server);
+    // An empty name (a record that could not be read) would resolve to this
+    // machine itself; it names no server.
+    hostent* host = workRecord.server[0] ? gethostbyname(workRecord.server) : NULL;
     if (!host || !host->h_addr_list[0]) {
         winsock.cleanUp();
         showBox(NULL, Box::serverNotFound);

@@ -143,6 +143,10 @@ bool MailCheckerApp::registerAccount(HWND dialog)
         // file holds.
         settings.accountCount = previousCount;
         refreshAccountList();
+        // The rebuild drops the selection, and the next "登録" of an edit
+        // finds its record by it.
+        if (editMode == 1)
+            SendDlgItemMessageA(mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, accountNumber - 1, 0);
         showBox(dialog, Box::registerNotSaved);
         return false;
     }

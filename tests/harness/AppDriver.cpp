@@ -323,12 +323,83 @@ HWND AppDriver::findBox()
     return search.found;
 }
 
+namespace {
+
+// How far the box's icon on screen is from a system icon drawn on the same
+// background: 0 when they are the same picture.
+long iconDistance(HDC shot, int width, int height, LPCSTR systemIcon)
+{
+    HDC drawn = CreateCompatibleDC(shot);
+    HBITMAP bitmap = CreateCompatibleBitmap(shot, width, height);
+    HGDIOBJ previous = SelectObject(drawn, bitmap);
+    HBRUSH background = CreateSolidBrush(GetPixel(shot, 0, 0));
+    RECT all = {0, 0, width, height};
+    FillRect(drawn, &all, background);
+    DrawIconEx(drawn, 0, 0, LoadIconA(NULL, systemIcon), width, height, 0, NULL, DI_NORMAL);
+    long distance = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            COLORREF a = GetPixel(drawn, x, y), b = GetPixel(shot, x, y);
+            distance += abs(GetRValue(a) - GetRValue(b)) + abs(GetGValue(a) - GetGValue(b)) +
+                        abs(GetBValue(a) - GetBValue(b));
+        }
+    }
+    SelectObject(drawn, previous);
+    DeleteObject(background);
+    DeleteObject(bitmap);
+    DeleteDC(drawn);
+    return distance;
+}
+
+// The system icon a box of another process shows, once it has been painted.
+BoxIcon iconOnScreen(HWND box)
+{
+    HWND icon = GetDlgItem(box, 0x0440);
+    if (!icon || !IsWindowVisible(icon) || !SendMessageA(icon, STM_GETICON, 0, 0))
+        return BoxIcon::none;
+    const struct {
+        LPCSTR  id;
+        BoxIcon icon;
+    } systemIcons[] = {
+        {IDI_HAND, BoxIcon::error},
+        {IDI_EXCLAMATION, BoxIcon::warning},
+        {IDI_ASTERISK, BoxIcon::information},
+        {IDI_QUESTION, BoxIcon::question},
+    };
+    RECT area;
+    GetWindowRect(icon, &area);
+    int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetDC(NULL);
+    HDC shot = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(shot, bitmap);
+    BoxIcon found = BoxIcon::none;
+    waitUntil(3000, [&] {
+        BitBlt(shot, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        for (const auto& candidate : systemIcons) {
+            if (iconDistance(shot, width, height, candidate.id) == 0)
+                found = candidate.icon;
+        }
+        return found != BoxIcon::none;
+    });
+    SelectObject(shot, previous);
+    DeleteObject(bitmap);
+    DeleteDC(shot);
+    ReleaseDC(NULL, screen);
+    return found;
+}
+
+}  // namespace
+
 bool AppDriver::answerBox(int button, SeenBox& seen, DWORD timeoutMs)
 {
     HWND box = NULL;
     if (!waitUntil(timeoutMs, [&] { return (box = findBox()) != NULL; }))
         return false;
     seen = describeBox(box);
+    // Icon handles mean nothing across processes: read the icon off the screen.
+    if (seen.icon == BoxIcon::none)
+        seen.icon = iconOnScreen(box);
     seen.answer = button;
     answered_.push_back(box);
     PostMessageA(box, WM_COMMAND, button, 0);
@@ -357,3 +428,17 @@ bool AppDriver::trayIconPresent()
     probe.uID = 1;
     return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
+
+bool AppDriver::restart()
+{
+    if (!exitProgram())
+        return false;
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    process_ = {};
+    window_ = NULL;
+    answered_.clear();
+    return start();
+}
+
+

@@ -78,6 +78,9 @@ public:
     // Whether the shell still knows the program's tray icon.
     bool trayIconPresent();
 
+    // Ends the program and starts it again on the same folder and settings file.
+    bool restart();
+
 private:
     HWND findBox();
 

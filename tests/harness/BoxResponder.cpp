@@ -66,9 +66,13 @@ SeenBox describeBox(HWND box)
     seen.owner = GetWindow(box, GW_OWNER);
     seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     seen.hasYesNo = GetDlgItem(box, IDYES) != NULL && GetDlgItem(box, IDNO) != NULL;
-    LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
-    if (HIWORD(defaultId) == DC_HASDEFID)
-        seen.defaultButton = LOWORD(defaultId);
+    // DM_GETDEFID names IDOK on every box under Wine; the button's style
+    // tells which one the box shows as default.
+    for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+        HWND button = GetDlgItem(box, id);
+        if (button && (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            seen.defaultButton = id;
+    }
     seen.icon = iconOf(box);
     return seen;
 }
@@ -132,4 +136,34 @@ void BoxResponder::onBoxActivated(HWND box)
     if (whileShown_)
         whileShown_(seen);
     PostMessageA(box, WM_COMMAND, seen.answer, 0);
+}
+
+namespace {
+BoxStyleRecorder* activeRecorder = nullptr;
+}
+
+BoxStyleRecorder::BoxStyleRecorder()
+{
+    activeRecorder = this;
+    hook_ = SetWindowsHookExA(WH_CALLWNDPROC, onCallWndProc, NULL, GetCurrentThreadId());
+}
+
+BoxStyleRecorder::~BoxStyleRecorder()
+{
+    UnhookWindowsHookEx(hook_);
+    activeRecorder = nullptr;
+}
+
+// A box's WM_INITDIALOG carries the box's parameters, which start with the
+// caller's MSGBOXPARAMSW, on Windows and on Wine alike.
+LRESULT CALLBACK BoxStyleRecorder::onCallWndProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && activeRecorder && call->message == WM_INITDIALOG && call->lParam &&
+        isMessageBox(call->hwnd)) {
+        const MSGBOXPARAMSW* params = reinterpret_cast<const MSGBOXPARAMSW*>(call->lParam);
+        if (params->cbSize == sizeof(MSGBOXPARAMSW))
+            activeRecorder->styles_.push_back(params->dwStyle);
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
 }

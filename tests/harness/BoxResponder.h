@@ -54,3 +54,18 @@ private:
 // Reads what a box window shows; usable on boxes of other processes too.
 bool isMessageBox(HWND window);
 SeenBox describeBox(HWND box);
+
+// The style each message box of this thread was asked for, in the order they
+// came up. Wine shows a box asked for MB_TOPMOST as an ordinary window, so
+// SeenBox::topmost cannot tell under Wine; this can.
+class BoxStyleRecorder {
+public:
+    BoxStyleRecorder();
+    ~BoxStyleRecorder();
+    const std::vector<UINT>& styles() const { return styles_; }
+
+private:
+    static LRESULT CALLBACK onCallWndProc(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK hook_;
+    std::vector<UINT> styles_;
+};

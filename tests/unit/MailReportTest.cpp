@@ -1,1 +1,208 @@
-// (to be written)
+// What a STAT reply makes of a round: which replies are news, the report box
+// and the tray while it is up, the mail program, and when the round ends.
+#include "AppFixture.h"
+#include "FakePop3Server.h"
+#include "resources/resource.h"
+
+using namespace testsettings;
+
+namespace {
+
+std::string reportText(const char* user, int count)
+{
+    return user + std::string(" に ") + std::to_string(count) + "通メールが届いています。";
+}
+
+SettingsRecord options(bool perUser, bool unread = false, bool onTop = false)
+{
+    SettingsRecord settings = makeSettings();
+    settings.reportPerUser = perUser;
+    settings.reportUnread = unread;
+    settings.reportOnTop = onTop;
+    return settings;
+}
+
+class Report : public AppFixture {
+protected:
+    // Stores the settings and these accounts (numbered from 1) and starts.
+    void start(SettingsRecord settings, const std::vector<AccountRecord>& accounts)
+    {
+        settings.accountCount = static_cast<int32_t>(accounts.size());
+        ASSERT_TRUE(writeSettings(iniPath, settings));
+        for (size_t i = 0; i < accounts.size(); ++i)
+            restore(static_cast<int>(i + 1), accounts[i]);
+        startProgram();
+    }
+    void restore(int n, const AccountRecord& account) { ASSERT_TRUE(writeAccount(iniPath, n, account)); }
+
+    // Runs one round; answers the texts (or captions) of its boxes, joined with " | ".
+    std::string round(std::string SeenBox::*field = &SeenBox::text)
+    {
+        size_t first = boxes.boxes().size();
+        theApp.checkRound();
+        std::string joined;
+        for (size_t i = first; i < boxes.boxes().size(); ++i)
+            joined += (i == first ? "" : " | ") + boxes.boxes()[i].*field;
+        return joined;
+    }
+
+    BoxStyleRecorder styles;
+};
+
+}  // namespace
+
+TEST_F(Report, OnlyChangesAreNewsUnlessEveryRoundIsAsked)
+{
+    const std::string head = "+OK 5 1000 " + std::string(20, 'a');   // the 31 bytes compared
+    const struct {
+        bool unread;
+        std::vector<std::string> replies;   // one per round
+        std::vector<int> reported;          // the count each round reports, 0 for none
+    } cases[] = {
+        {false, {"+OK 2 100\r\n", "+OK 2 100\r\n", "+OK 3 150\r\n", "+OK 0 0\r\n", "+OK 3 150\r\n"}, {2, 0, 3, 0, 3}},
+        {true, {"+OK 2 100\r\n", "+OK 2 100\r\n"}, {2, 2}},
+        {false, {head + "X\r\n", head + "Y\r\n", head.substr(0, 30) + "bY\r\n"}, {5, 0, 5}},
+    };
+    for (const auto& c : cases) {
+        FakePop3Server server;
+        std::vector<Pop3Step> steps;
+        for (const std::string& reply : c.replies)
+            steps.push_back(pop3Reply(reply.c_str()));
+        server.on("STAT", steps);
+        start(options(true, c.unread), {makeAccount("user", "a", "b", server.address())});
+        for (size_t i = 0; i < c.replies.size(); ++i)
+            EXPECT_EQ(c.reported[i] ? reportText("user", c.reported[i]) : "", round()) << c.replies[i];
+        resetApplicationObject();
+    }
+}
+
+TEST_F(Report, ThePerUserChoiceComesFromTheBoxOrTheStoredSetting)
+{
+    const struct {
+        const char* reply;
+        bool boxChecked;   // 1005 as shown
+        uint8_t stored;    // reportPerUser as stored
+        int reported;      // the first account's count, 0 for none
+        bool goesOn;       // the second account is contacted
+    } cases[] = {
+        {"+OK 1 10\r\n", false, 1, 1, false},
+        {"+OK 1 10\r\n", true, 0, 1, true},
+        {"+OK you have 4 messages\r\n", true, 0, 4, false},
+        {"+OK you have 4 messages\r\n", false, 1, 4, true},
+        {"+OK you have 0 messages\r\n", false, 0, 0, true},
+        {"+OK 0 0\r\n", false, 0, 0, true},
+    };
+    start(options(false, true), {makeAccount("first", "a", "b", ""), makeAccount("second", "a", "b", "")});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        FakePop3Server first, second;
+        first.on("STAT", pop3Reply(c.reply));
+        second.on("STAT", pop3Reply("+OK 2 20\r\n"));
+        restore(1, makeAccount("first", "a", "b", first.address()));
+        restore(2, makeAccount("second", "a", "b", second.address()));
+        check(IDC_REPORT_PER_USER, c.boxChecked);
+        theApp.settings.reportPerUser = c.stored;
+
+        std::string expected = c.reported ? reportText("first", c.reported) : "";
+        if (c.goesOn)
+            expected += (expected.empty() ? "" : " | ") + reportText("second", 2);
+        EXPECT_EQ(expected, round());
+        EXPECT_EQ(c.goesOn ? 1 : 0, second.connections());
+    }
+}
+
+TEST_F(Report, TheBoxFollowsItsOptionsAndTheTrayShowsMailWhileItIsUp)
+{
+    using Tray = std::pair<int, std::string>;
+    std::vector<Tray> trayAtBox;
+    boxes.whileShown([&](const SeenBox&) { trayAtBox.emplace_back(trayIconId(), trayTip()); });
+    for (bool onTop : {false, true}) {
+        for (bool launch : {false, true}) {
+            SCOPED_TRACE(std::string(onTop ? "on top" : "not on top") + (launch ? ", launch" : ""));
+            FakePop3Server mail, refusing;   // the refusal shows the tray after the report
+            mail.on("STAT", pop3Reply("+OK 2 100\r\n"));
+            refusing.on("PASS", pop3Reply("-ERR\r\n"));
+            start(options(true, false, onTop), {makeAccount("仕事", "a", "b", mail.address(), "C:\\mail.exe", launch),
+                                                makeAccount("自宅", "a", "b", refusing.address())});
+            trayAtBox.clear();
+            size_t first = boxes.boxes().size();
+            theApp.checkRound();
+
+            ASSERT_EQ(first + 2, boxes.boxes().size()) << boxes.captions();
+            const SeenBox& box = boxes.boxes()[first];
+            EXPECT_EQ("メールの受信報告", box.caption);
+            EXPECT_EQ(reportText("仕事", 2) + (launch ? "\nメールソフトを起動しますか？" : ""), box.text);
+            EXPECT_EQ(nullptr, box.owner);
+            EXPECT_EQ(launch, box.hasYesNo);
+            UINT style = styles.styles().at(first);
+            EXPECT_EQ(onTop, (style & MB_TOPMOST) != 0);
+            UINT icon = launch ? MB_ICONQUESTION : onTop ? 0u : MB_ICONINFORMATION;
+            EXPECT_EQ(icon | (launch ? MB_DEFBUTTON2 : 0u), style & (MB_ICONMASK | MB_DEFMASK));
+            EXPECT_EQ(launch ? BoxIcon::question : onTop ? BoxIcon::none : BoxIcon::information, box.icon);
+            EXPECT_EQ((std::vector<Tray>{{IDI_MAIL_ARRIVED, "メール受信"}, {IDI_CHECKING, "チェック中"}}), trayAtBox);
+            EXPECT_EQ(Tray(IDI_ONLINE, "オンライン"), Tray(trayIconId(), trayTip()));
+            resetApplicationObject();
+        }
+    }
+}
+
+TEST_F(Report, YesStartsTheMailProgramAndMayEndTheRound)
+{
+    const std::string folder = iniPath.substr(0, iniPath.rfind('\\'));
+    const std::string mailer = folder + "\\mailer.exe", ran = folder + "\\mailer-ran.txt";
+    ASSERT_TRUE(CopyFileA(FAKE_MAILER_PATH, mailer.c_str(), FALSE));
+    const struct {
+        int answer;
+        uint8_t endRound;
+        const char* path;
+        bool started;
+        const char* captions;
+    } cases[] = {
+        {IDYES, 1, mailer.c_str(), true, "メールの受信報告"},
+        {IDYES, 0, mailer.c_str(), true, "メールの受信報告 | メールの受信報告"},
+        {IDNO, 1, mailer.c_str(), false, "メールの受信報告 | メールの受信報告"},
+        {IDYES, 1, "C:\\no such folder\\mailer.exe", false, "メールの受信報告 | OPEN ERROR!!"},
+    };
+    start(options(true, true), {makeAccount("a", "a", "b", ""), makeAccount("b", "a", "b", "")});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.captions);
+        FakePop3Server first, second;
+        first.on("STAT", pop3Reply("+OK 1 10\r\n"));
+        second.on("STAT", pop3Reply("+OK 2 20\r\n"));
+        restore(1, makeAccount("a", "a", "b", first.address(), c.path, true));
+        restore(2, makeAccount("b", "a", "b", second.address()));
+        theApp.settings.endRoundOnLaunch = c.endRound;
+        DeleteFileA(ran.c_str());
+        boxes.queueAnswers({c.answer});
+
+        EXPECT_EQ(c.captions, round(&SeenBox::caption));
+        const SeenBox& last = boxes.boxes().back();
+        if (last.caption == "OPEN ERROR!!") {
+            EXPECT_EQ("ソフトの起動エラーです。", last.text);
+            EXPECT_EQ(BoxIcon::error, last.icon);
+            EXPECT_TRUE(styles.styles().back() & MB_TOPMOST);
+        }
+        for (DWORD start = GetTickCount(); !fileExists(ran) && GetTickCount() - start < (c.started ? 10000u : 500u);)
+            Sleep(50);
+        EXPECT_EQ(c.started, fileExists(ran));
+        EXPECT_EQ(c.started, fileText(ran).find("mailer.exe\t") != std::string::npos);
+    }
+}
+
+TEST_F(Report, AnAccountBeyondTheSlotsIsReportedEveryRound)
+{
+    FakePop3Server empty, full;
+    full.on("STAT", pop3Reply("+OK 1 10\r\n"));
+    std::vector<AccountRecord> accounts(15, makeAccount("user", "a", "b", empty.address()));
+    accounts.push_back(makeAccount("sixteen", "a", "b", full.address()));
+    start(options(true), accounts);
+
+    char slots[kStatusSlots][kStatusSlotSize] = {};
+    for (int n = 1; n <= 15; ++n)
+        strcpy(slots[n], "+OK 0 0\r\n");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(reportText("sixteen", 1), round());
+        EXPECT_EQ(0, memcmp(slots, theApp.lastStatus, sizeof slots)) << "only slots 1 to 15 are used";
+    }
+    EXPECT_EQ(2, full.connections());
+}

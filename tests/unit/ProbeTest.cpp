@@ -1,1 +1,223 @@
-// (to be written)
+// One account's POP3 conversation as the server sees it, byte for byte, and
+// every way it can go wrong: refused logins, unreachable servers, silence,
+// floods and replies that arrive in pieces.
+#include "AppFixture.h"
+#include "FakePop3Server.h"
+#include "checking/Pop3Connection.h"
+
+using namespace testsettings;
+
+namespace {
+
+const std::vector<const char*> kAll = {"USER a", "PASS b", "STAT", "QUIT"};
+const std::vector<const char*> kNoStat = {"USER a", "PASS b", "QUIT"};
+const char kUnforeseen[] = "製作者には予期できないエラーです。";
+const char kTimeout[] = "サーバから時間内に応答がありませんでした。";
+
+Pop3Step step(const char* reply, size_t floodBytes, std::vector<size_t> splitAt = {}, bool closeAfter = false)
+{
+    Pop3Step s = pop3Reply(reply);
+    s.floodBytes = floodBytes;
+    s.splitAt = splitAt;
+    s.closeAfter = closeAfter;
+    return s;
+}
+
+void script(FakePop3Server& server, const char* verb, const Pop3Step& s)   // "" is the greeting
+{
+    if (*verb)
+        server.on(verb, s);
+    else
+        server.greeting(s);
+}
+
+class Probe : public AppFixture {
+protected:
+    // Account 1 on this server. The first call stores the settings (every
+    // round reports, per user) and starts the program.
+    void store(const char* server, const char* account = "a", const char* password = "b", int count = 1)
+    {
+        ASSERT_TRUE(writeAccount(iniPath, 1, makeAccount("user", account, password, server)));
+        if (theApp.mainWindow)
+            return;
+        SettingsRecord settings = makeSettings(count);
+        settings.reportUnread = settings.reportPerUser = 1;
+        ASSERT_TRUE(writeSettings(iniPath, settings));
+        startProgram();
+    }
+
+    // Boxes are counted from here on.
+    void mark() { mark_ = boxes.count(); }
+    int newBoxes() const { return boxes.count() - mark_; }
+    const SeenBox& newBox(int i = 0) const { return boxes.boxes()[mark_ + i]; }
+
+    // A box of the checking code: caption, start of the text, icon, no owner, topmost.
+    void expectBox(int i, const char* caption, const char* textStart, BoxIcon icon)
+    {
+        ASSERT_LT(i, newBoxes()) << boxes.captions();
+        EXPECT_EQ(caption, newBox(i).caption);
+        EXPECT_EQ(0u, newBox(i).text.find(textStart)) << newBox(i).text;
+        EXPECT_EQ(icon, newBox(i).icon);
+        EXPECT_EQ(nullptr, newBox(i).owner);
+        ASSERT_EQ(boxes.boxes().size(), styles.styles().size());
+        EXPECT_TRUE(styles.styles()[mark_ + i] & MB_TOPMOST);
+    }
+
+    // The server got exactly these commands, in this order, and nothing else.
+    // A client that closes with unread data resets the connection, and the
+    // reset may overtake its last command on the way.
+    static void expectReceived(FakePop3Server& server, const std::vector<const char*>& commands,
+                               bool unreadData = false)
+    {
+        std::string wire;
+        for (const char* command : commands)
+            wire += std::string(command) + "\r\n";
+        if (!commands.empty()) {
+            EXPECT_TRUE(server.waitForClientClose(5000));
+        }
+        std::string received = server.received();
+        if (unreadData && received + "QUIT\r\n" == wire)
+            received = wire;
+        EXPECT_EQ(wire, received);
+    }
+
+    // Probes account 1, which must take the bound and end in one timeout box.
+    void expectTimeoutAfter(DWORD boundSeconds)
+    {
+        mark();
+        DWORD start = GetTickCount();
+        EXPECT_EQ(0, theApp.probeAccount(1));
+        DWORD elapsed = GetTickCount() - start;
+        EXPECT_GE(elapsed, (boundSeconds - 1) * 1000);
+        EXPECT_LT(elapsed, (boundSeconds + 4) * 1000);
+        EXPECT_EQ(1, newBoxes()) << boxes.captions();
+        expectBox(0, "TIMEOUT ERROR!!", kTimeout, BoxIcon::error);
+    }
+
+    int mark_ = 0;
+    BoxStyleRecorder styles;
+};
+
+}  // namespace
+
+TEST_F(Probe, PassRepliesDecideBetweenStatAndTheLoginBoxesAndTheRoundGoesOn)
+{
+    const struct {
+        const char* passReply;
+        const char* textStart;   // nullptr: a good login
+    } cases[] = {
+        {"-ERR [AUTH] Authentication failed.\r\n", "アカウント、パスワードに間違いがあるかもしれません。"},
+        {"+Ok? no\r\n", kUnforeseen},
+        {"* still greeting +OK logged in\r\n", nullptr},
+    };
+    FakePop3Server next;
+    next.on("STAT", pop3Reply("+OK 1 10\r\n"));
+    ASSERT_TRUE(writeAccount(iniPath, 2, makeAccount("next", "a", "b", next.address())));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.passReply);
+        FakePop3Server server;
+        server.on("PASS", pop3Reply(c.passReply));
+        store(server.address(), "a", "b", 2);
+        mark();
+        theApp.checkRound();
+        ASSERT_EQ(c.textStart ? 2 : 1, newBoxes()) << boxes.captions();
+        if (c.textStart)
+            expectBox(0, "ERROR!!", c.textStart, BoxIcon::warning);
+        EXPECT_EQ("next に 1通メールが届いています。", boxes.boxes().back().text);
+        expectReceived(server, c.textStart ? kNoStat : kAll);
+    }
+}
+
+TEST_F(Probe, FailuresBeforeTheConversationShowTheirBoxAndSendNothing)
+{
+    FakePop3Server server;
+    const struct {
+        const char* server;
+        const char* account;
+        const char* password;
+        const char* caption;
+        const char* textStart;
+    } cases[] = {
+        // An empty label fails inside the resolver: no query leaves the machine.
+        {"no..such.host", "a", "b", "SERVERDATA ERROR!!", "サーバが見つかりません!!\nデータの入力ミス"},
+        // What an unreadable record comes back as: never this machine itself.
+        {"", "", "", "SERVERDATA ERROR!!", "サーバが見つかりません!!\nデータの入力ミス"},
+        {"127.0.0.7", "a", "b", "CONNECT ERROR!!", "ソケットに接続できませんでした。\nサーバのポート番号が110ではない"},
+        {server.address(), "a\r\nDELE 1", "b", "ACCOUNT DATA ERROR!!", "アカウント名かパスワードに改行"},
+        {server.address(), "a", "b\nDELE 1", "ACCOUNT DATA ERROR!!", "アカウント名かパスワードに改行"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        store(c.server, c.account, c.password);
+        mark();
+        EXPECT_EQ(0, theApp.probeAccount(1));
+        EXPECT_EQ(1, newBoxes()) << boxes.captions();
+        expectBox(0, c.caption, c.textStart, BoxIcon::error);
+    }
+    EXPECT_FALSE(server.waitForConnections(1, 500));
+}
+
+// The reply bound is 30 s, so this takes two minutes.
+TEST_F(Probe, SilenceAtAnyStepEndsInOneTimeoutBoxAtTheReplyBound)
+{
+    const struct {
+        const char* verb;
+        std::vector<const char*> sent;
+    } cases[] = {{"", {"QUIT"}}, {"USER", {"USER a", "QUIT"}}, {"PASS", kNoStat}, {"STAT", kAll}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.verb);
+        FakePop3Server server;
+        script(server, c.verb, pop3Silent());
+        store(server.address());
+        expectTimeoutAfter(kReplyTimeoutSeconds);
+        expectReceived(server, c.sent);
+    }
+}
+
+TEST_F(Probe, AConnectionNeverAcceptedEndsAtTheConnectBound)
+{
+    FakePop3Server server;
+    ASSERT_TRUE(server.stopAccepting());
+    store(server.address());
+    expectTimeoutAfter(kConnectTimeoutSeconds);
+    expectReceived(server, {});
+}
+
+TEST_F(Probe, MisbehavingServersEndPromptlyAndOnlyTheFirstReceiveCounts)
+{
+    const char* report = "メールの受信報告";
+    const struct {
+        const char* verb;
+        Pop3Step step;
+        const char* caption;     // the one box, nullptr for none
+        const char* textStart;
+        std::vector<const char*> sent;
+    } cases[] = {
+        // Once closed every reply is empty; in a flood each is a slice of
+        // filler. Neither says +OK.
+        {"", step("+OK bye\r\n", 0, {}, true), "ERROR!!", kUnforeseen, kNoStat},
+        {"", step("+OK hi\r\n", 1 << 20), "ERROR!!", kUnforeseen, kNoStat},
+        {"STAT", step("+OK 1 100\r\n", 1 << 20), report, "user に 1通", kAll},
+        // The rest of a split reply is taken for the answer to the next command.
+        {"STAT", step("+OK 3 512\r\n", 0, {5}), report, "user に 3通", kAll},
+        {"STAT", step("+OK 12 512\r\n", 0, {5}), report, "user に 1通", kAll},
+        {"STAT", step("+OK 3 512\r\n", 0, {4}), nullptr, nullptr, kAll},
+        {"PASS", step("+OK logged in\r\n", 0, {2}), "ERROR!!", kUnforeseen, kNoStat},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.verb) + " " + c.step.reply);
+        FakePop3Server server;
+        script(server, c.verb, c.step);
+        store(server.address());
+        mark();
+        DWORD start = GetTickCount();
+        EXPECT_EQ(0, theApp.probeAccount(1));
+        EXPECT_LT(GetTickCount() - start, 5000u);
+        ASSERT_EQ(c.caption ? 1 : 0, newBoxes()) << boxes.captions();
+        if (c.caption) {
+            EXPECT_EQ(c.caption, newBox().caption);
+            EXPECT_EQ(0u, newBox().text.find(c.textStart)) << newBox().text;
+        }
+        expectReceived(server, c.sent, c.step.floodBytes > 0);
+    }
+}

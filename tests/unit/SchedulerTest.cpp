@@ -1,1 +1,236 @@
-// (to be written)
+// When rounds run: the dial-up monitor, the interval counter, the tray's
+// requests and the round itself, with time driven by sent timer messages.
+#include "AppFixture.h"
+#include "FakePop3Server.h"
+#include "RasDoubleControl.h"
+#include "checking/Scheduler.h"
+#include "resources/Messages.h"
+#include "resources/resource.h"
+
+#include <raserror.h>
+
+#include <algorithm>
+#include <iterator>
+
+using namespace testsettings;
+
+class Scheduler : public AppFixture {
+protected:
+    // Accounts "one", "two", "three" on the fake server. The real timer is
+    // stopped: only the messages a test sends move time on.
+    void start(int accounts, int interval, bool lanMode = false, const char* password = "pw")
+    {
+        SettingsRecord stored = makeSettings(accounts, interval);
+        stored.lanMode = lanMode;
+        ASSERT_TRUE(writeSettings(iniPath, stored));
+        const char* names[] = {"one", "two", "three"};
+        for (int n = 1; n <= accounts; ++n)
+            ASSERT_TRUE(writeAccount(iniPath, n, makeAccount(names[n - 1], names[n - 1], password, server.address())));
+        startProgram();
+        KillTimer(theApp.mainWindow, kSchedulerTimer);
+    }
+    static void timer(int times = 1) { while (times-- > 0) SendMessageA(theApp.mainWindow, WM_TIMER, 0, 0); }
+    static void click() { SendMessageA(theApp.mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP); }
+    static void checkNow() { SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_CHECK_NOW, 0); }
+    // Looking stops it; the tests drive time themselves.
+    static bool timerRuns() { return KillTimer(theApp.mainWindow, kSchedulerTimer) != 0; }
+    // A fresh program for the next case of a table; the server stays.
+    void restart() { TearDown(); SetUp(); ras.reset(); }
+
+    RasDouble ras;
+    FakePop3Server server;
+};
+
+TEST_F(Scheduler, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
+{
+    const struct {
+        const char* name;
+        int connections;
+        DWORD state1, status1, enumResult, statusCalls;
+        bool connected;
+    } cases[] = {
+        {"none", 0, RASCS_Connected, 0, 0, 0, false},
+        {"one connected", 1, RASCS_Connected, 0, 0, 1, true},
+        {"one still dialling", 1, RASCS_Authenticate, 0, 0, 1, false},
+        {"five fit", 5, RASCS_Connected, 0, 0, 1, true},
+        {"six do not", 6, RASCS_Connected, 0, 0, 0, false},
+        {"enumeration fails", 1, RASCS_Connected, 0, ERROR_CANNOT_OPEN_PHONEBOOK, 0, false},
+        {"first of two is down", 2, RASCS_Disconnected, 0, 0, 2, true},
+        {"first of two fails its status", 2, RASCS_Connected, ERROR_INVALID_HANDLE, 0, 2, true},
+        {"the only one fails its status", 1, RASCS_Connected, ERROR_INVALID_HANDLE, 0, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ras.reset();
+        ras.setConnections(c.connections);
+        ras.setState(1, c.state1);
+        ras.setStatusResult(1, c.status1);
+        ras.setEnumResult(c.enumResult);
+        EXPECT_EQ(c.connected, theApp.isDialupConnected());
+        EXPECT_EQ(1u, ras.enumCalls());
+        EXPECT_EQ(c.statusCalls, ras.statusCalls());
+    }
+}
+
+TEST_F(Scheduler, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
+{
+    start(1, 5);
+    timer(2);
+    EXPECT_EQ(0, server.connections());
+    EXPECT_EQ(0, theApp.elapsedSeconds) << "offline without LAN mode counts nothing";
+
+    // Each way of losing the connection: none left, six, the enumeration failing.
+    const struct { int connections; DWORD enumResult; } downs[] = {{0, 0}, {6, 0}, {1, ERROR_CANNOT_OPEN_PHONEBOOK}};
+    int rounds = 0;
+    for (const auto& down : downs) {
+        SCOPED_TRACE(down.connections);
+        ras.reset();
+        ras.setConnections(1);
+        theApp.elapsedSeconds = 297;   // one tick short of the interval: must not matter
+        timer();
+        EXPECT_EQ(++rounds, server.connections()) << "a round at once";
+        EXPECT_EQ(0, theApp.elapsedSeconds) << "and no tick after it";
+        EXPECT_EQ(IDI_ONLINE, trayIconId());
+        timer();
+        EXPECT_EQ(3, theApp.elapsedSeconds) << "the counter starts again from 0";
+
+        ras.setConnections(down.connections);
+        ras.setEnumResult(down.enumResult);
+        check(IDC_LAN_MODE, true);
+        timer();
+        EXPECT_EQ(IDI_OFFLINE, trayIconId());
+        EXPECT_EQ("オフライン", trayTip());
+        EXPECT_EQ(3, theApp.elapsedSeconds) << "no tick on going down, LAN mode or not";
+        check(IDC_LAN_MODE, false);
+        timer(3);
+        EXPECT_EQ(3, theApp.elapsedSeconds) << "then it stands still";
+        EXPECT_EQ(rounds, server.connections());
+    }
+}
+
+TEST_F(Scheduler, TimedRoundsComeWhenTheCounterMeetsTheInterval)
+{
+    // messages: after the last round, up to the one that should start the next
+    const struct { int interval; bool lanMode, connected; int messages; bool roundOnLast; } cases[] = {
+        {5, false, true, 100, true},   // 300 s
+        {1, true, false, 20, true},    // LAN mode counts without a connection
+        {0, false, true, 200, false},  // 0 means never
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.interval);
+        start(1, c.interval, c.lanMode);
+        ras.setConnections(c.connected ? 1 : 0);
+        if (c.connected)
+            timer();   // the round of the connection coming up
+        int before = server.connections();
+        timer(c.messages - 1);
+        EXPECT_EQ(before, server.connections());
+        EXPECT_EQ((c.messages - 1) * 3, theApp.elapsedSeconds);
+        EXPECT_EQ(c.connected ? IDI_ONLINE : IDI_OFFLINE, trayIconId()) << "LAN mode alone leaves the icon";
+        timer();
+        EXPECT_EQ(before + (c.roundOnLast ? 1 : 0), server.connections());
+        EXPECT_EQ(c.roundOnLast ? 0 : c.messages * 3, theApp.elapsedSeconds);
+        restart();
+    }
+}
+
+TEST_F(Scheduler, AnIntervalLoweredBelowTheCountWaitsForAClick)
+{
+    start(1, 30);
+    ras.setConnections(1);
+    timer(201);   // the round of the connection coming up, then 10 minutes
+    SetDlgItemInt(theApp.mainWindow, IDC_INTERVAL, 5, TRUE);
+    timer(200);
+    EXPECT_EQ(1, server.connections());
+    EXPECT_EQ(1200, theApp.elapsedSeconds);
+
+    click();
+    EXPECT_EQ(2, server.connections());
+    timer(99);
+    EXPECT_EQ(2, server.connections());
+    timer();
+    EXPECT_EQ(3, server.connections()) << "from the click on, 5 minutes apply";
+}
+
+TEST_F(Scheduler, ClickAndCheckNowRunARoundOnlyWhenConnectedOrInLanMode)
+{
+    const struct { bool connected, lanMode, round; } cases[] = {
+        {false, false, false}, {true, false, true}, {false, true, true}};
+    for (const auto& c : cases) {
+        start(1, 5, c.lanMode);
+        ras.setConnections(c.connected ? 1 : 0);
+        for (void (*request)() : {click, checkNow}) {
+            SCOPED_TRACE(testing::Message() << c.connected << c.lanMode << (request == click));
+            theApp.elapsedSeconds = 42;
+            int before = server.connections();
+            request();
+            EXPECT_EQ(before + (c.round ? 1 : 0), server.connections());
+            EXPECT_EQ(c.round ? IDI_ONLINE : IDI_OFFLINE, trayIconId());
+            EXPECT_EQ(c.round ? 0 : 42, theApp.elapsedSeconds);
+            EXPECT_EQ(1, theApp.offline) << "a click leaves the monitor's state alone";
+        }
+        restart();
+    }
+    EXPECT_EQ(0, boxes.count());
+}
+
+TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainWhateverHappensMeanwhile)
+{
+    // Accounts 1 and 3 are refused before contact (line break in the
+    // password), so their boxes show the icon as the round left it.
+    start(3, 5, true, "p\r\nw");
+    ASSERT_TRUE(writeAccount(iniPath, 2, makeAccount("two", "two", "pw", server.address())));
+    server.on("STAT", pop3Reply("+OK 3 512\r\n"));
+    check(IDC_REPORT_PER_USER, true);
+    std::vector<std::string> seen;
+    boxes.whileShown([&](const SeenBox& box) {
+        seen.push_back(std::to_string(trayIconId()) + trayTip() + std::to_string(theApp.checking) +
+                       (timerRuns() ? " timer" : ""));
+        if (box.caption == Box::reportCaption) {
+            PostMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
+            PostMessageA(theApp.mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+            PostMessageA(theApp.mainWindow, WM_COMMAND, IDM_CHECK_NOW, 0);
+        }
+    });
+    click();
+    pumpMessages();
+
+    EXPECT_EQ("ACCOUNT DATA ERROR!! | メールの受信報告 | ACCOUNT DATA ERROR!!", boxes.captions());
+    EXPECT_EQ((std::vector<std::string>{"104チェック中1", "105メール受信1", "104チェック中1"}), seen);
+    EXPECT_EQ(1, server.connections()) << "the clicks during the round were dropped";
+    EXPECT_EQ(IDI_ONLINE, trayIconId());
+    EXPECT_EQ("オンライン", trayTip());
+    EXPECT_EQ(0, theApp.checking);
+    EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
+    EXPECT_TRUE(timerRuns()) << "even with the settings window open";
+}
+
+TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe)
+{
+    // countFromFirstBox: the account count as the first report box leaves it (0: unchanged)
+    const struct { bool perUser; int countFromFirstBox; std::vector<std::string> contacted; } cases[] = {
+        {false, 0, {"USER one"}},
+        {true, 0, {"USER one", "USER two", "USER three"}},
+        {true, 2, {"USER one", "USER two"}},   // an account deleted during a report
+    };
+    server.on("STAT", pop3Reply("+OK 3 512\r\n"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.contacted.size());
+        start(3, 5, true);
+        check(IDC_REPORT_PER_USER, c.perUser);
+        boxes.whileShown([&](const SeenBox&) {
+            if (c.countFromFirstBox)
+                theApp.settings.accountCount = c.countFromFirstBox;
+        });
+        size_t mark = server.commands().size();
+        int seenBoxes = boxes.count();
+        checkNow();
+        std::vector<std::string> users, all = server.commands();
+        std::copy_if(all.begin() + mark, all.end(), std::back_inserter(users),
+                     [](const std::string& line) { return line.compare(0, 5, "USER ") == 0; });
+        EXPECT_EQ(c.contacted, users);
+        EXPECT_EQ(static_cast<int>(users.size()), boxes.count() - seenBoxes);
+        EXPECT_EQ(IDI_ONLINE, trayIconId());
+        restart();
+    }
+}
