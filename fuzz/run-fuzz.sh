@@ -25,5 +25,5 @@ fi
 if [ "$findings" -ne 0 ] || [ -z "$executions" ]; then
     tail -n 60 "$work/fuzz.log"
 fi
-echo "fuzz: ${executions:-0} executions, $findings findings"
+echo "fuzz: ${executions:-0} executions, $findings findings" | tee "$work/summary"
 [ "$findings" -eq 0 ] && [ -n "$executions" ]

@@ -67,6 +67,10 @@ _wine_env_start_xvfb() {
 _wine_env_start_wine() {
   wineserver -p >/dev/null 2>&1 9>&- </dev/null
   env LC_ALL=ja_JP.UTF-8 wineboot >/dev/null 2>&1 9>&- </dev/null
+  # The test runner keeps the desktop in use (see desktop_keeper.c).
+  if [ -n "${QUILLORA_DESKTOP_KEEPER:-}" ]; then
+    env LC_ALL=ja_JP.UTF-8 wine "$QUILLORA_DESKTOP_KEEPER" >/dev/null 2>&1 9>&- </dev/null &
+  fi
 }
 
 wine_env_up() {

@@ -120,7 +120,10 @@ TEST_F(MainWindow, ShowStopsTheTimerAndClosingHidesAndRestartsIt)
     EXPECT_FALSE(schedulerTimerRunning());
 
     // Esc reaches the dialog as IDCANCEL, which leaves the window shown.
-    MSG escape = {GetDlgItem(theApp.mainWindow, IDC_ACCOUNT_LIST), WM_KEYDOWN, VK_ESCAPE, 0};
+    MSG escape = {};
+    escape.hwnd = GetDlgItem(theApp.mainWindow, IDC_ACCOUNT_LIST);
+    escape.message = WM_KEYDOWN;
+    escape.wParam = VK_ESCAPE;
     IsDialogMessageA(theApp.mainWindow, &escape);
     pumpMessages();
     EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));

@@ -94,6 +94,13 @@ protected:
         expectBox(0, "TIMEOUT ERROR!!", kTimeout, BoxIcon::error);
     }
 
+    // Tallied by script/test: one line for each hostile scenario that held.
+    void scenarioPassed(const std::string& scenario)
+    {
+        if (!HasFailure())
+            printf("hostile server: %s: ok\n", scenario.c_str());
+    }
+
     int mark_ = 0;
     BoxStyleRecorder styles;
 };
@@ -125,6 +132,7 @@ TEST_F(Probe, PassRepliesDecideBetweenStatAndTheLoginBoxesAndTheRoundGoesOn)
             expectBox(0, "ERROR!!", c.textStart, BoxIcon::warning);
         EXPECT_EQ("next に 1通メールが届いています。", boxes.boxes().back().text);
         expectReceived(server, c.textStart ? kNoStat : kAll);
+        scenarioPassed(std::string("PASS answered ") + c.passReply);
     }
 }
 
@@ -153,6 +161,7 @@ TEST_F(Probe, FailuresBeforeTheConversationShowTheirBoxAndSendNothing)
         EXPECT_EQ(0, theApp.probeAccount(1));
         EXPECT_EQ(1, newBoxes()) << boxes.captions();
         expectBox(0, c.caption, c.textStart, BoxIcon::error);
+        scenarioPassed(std::string(c.caption) + " for server \"" + c.server + "\"");
     }
     EXPECT_FALSE(server.waitForConnections(1, 500));
 }
@@ -171,6 +180,7 @@ TEST_F(Probe, SilenceAtAnyStepEndsInOneTimeoutBoxAtTheReplyBound)
         store(server.address());
         expectTimeoutAfter(kReplyTimeoutSeconds);
         expectReceived(server, c.sent);
+        scenarioPassed(std::string("silence after ") + (*c.verb ? c.verb : "accept"));
     }
 }
 
@@ -181,6 +191,7 @@ TEST_F(Probe, AConnectionNeverAcceptedEndsAtTheConnectBound)
     store(server.address());
     expectTimeoutAfter(kConnectTimeoutSeconds);
     expectReceived(server, {});
+    scenarioPassed("a connection never accepted");
 }
 
 TEST_F(Probe, MisbehavingServersEndPromptlyAndOnlyTheFirstReceiveCounts)
@@ -219,5 +230,6 @@ TEST_F(Probe, MisbehavingServersEndPromptlyAndOnlyTheFirstReceiveCounts)
             EXPECT_EQ(0u, newBox().text.find(c.textStart)) << newBox().text;
         }
         expectReceived(server, c.sent, c.step.floodBytes > 0);
+        scenarioPassed(std::string("misbehaving ") + (*c.verb ? c.verb : "greeting") + " " + c.step.reply);
     }
 }
