@@ -23,6 +23,7 @@ TEST_F(Leak, ProbesAndTrayMenusHoldNothingMoreTheLongerTheyRun)
 {
     FakePop3Server server;
     server.on("STAT", pop3Reply("+OK 1 100\r\n"));
+    server.keepNoRecords();
     startProgramInProcess(server.address(), true);   // a report box every probe
     probeRepeatedly(50);
     openTrayMenuRepeatedly(20);

@@ -442,7 +442,8 @@ bool FakePop3Server::logTo(const char* path)
 void FakePop3Server::record(const char* bytes, size_t length)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    received_.append(bytes, length);
+    if (keepRecords_)
+        received_.append(bytes, length);
     if (log_) {
         fwrite(bytes, 1, length, log_);
         fflush(log_);
@@ -453,8 +454,15 @@ void FakePop3Server::record(const char* bytes, size_t length)
 void FakePop3Server::recordCommand(const std::string& line)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    commands_.push_back(line);
+    if (keepRecords_)
+        commands_.push_back(line);
     changed_.notify_all();
+}
+
+void FakePop3Server::keepNoRecords()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    keepRecords_ = false;
 }
 
 void FakePop3Server::closedByClient(int number)

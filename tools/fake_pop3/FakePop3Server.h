@@ -56,6 +56,9 @@ public:
 
     // Appends every received byte to this file as well.
     bool logTo(const char* path);
+    // Keeps neither bytes nor commands from now on (connections are still
+    // counted), so that a soak of thousands of probes measures the client.
+    void keepNoRecords();
 
     std::string received() const;              // all connections, in arrival order
     std::vector<std::string> commands() const; // complete lines without CRLF
@@ -107,6 +110,7 @@ private:
     std::map<std::string, Script> scripts_;  // by upper-case verb; "" is the greeting
     std::vector<std::thread> workers_;
     std::vector<std::thread::id> finished_;  // conversations over, threads not yet joined
+    bool keepRecords_ = true;
     std::string received_;
     std::vector<std::string> commands_;
     std::vector<bool> closedByClient_;       // one per accepted connection
