@@ -354,18 +354,9 @@ long iconDistance(HDC shot, int width, int height, LPCSTR systemIcon)
 // The system icon a box of another process shows, once it has been painted.
 BoxIcon iconOnScreen(HWND box)
 {
-    HWND icon = GetDlgItem(box, 0x0440);
+    HWND icon = GetDlgItem(box, kBoxIconId);
     if (!icon || !IsWindowVisible(icon) || !SendMessageA(icon, STM_GETICON, 0, 0))
         return BoxIcon::none;
-    const struct {
-        LPCSTR  id;
-        BoxIcon icon;
-    } systemIcons[] = {
-        {IDI_HAND, BoxIcon::error},
-        {IDI_EXCLAMATION, BoxIcon::warning},
-        {IDI_ASTERISK, BoxIcon::information},
-        {IDI_QUESTION, BoxIcon::question},
-    };
     RECT area;
     GetWindowRect(icon, &area);
     int width = area.right - area.left, height = area.bottom - area.top;
@@ -376,7 +367,7 @@ BoxIcon iconOnScreen(HWND box)
     BoxIcon found = BoxIcon::none;
     waitUntil(3000, [&] {
         BitBlt(shot, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-        for (const auto& candidate : systemIcons) {
+        for (const SystemIcon& candidate : kSystemIcons) {
             if (iconDistance(shot, width, height, candidate.id) == 0)
                 found = candidate.icon;
         }

@@ -7,10 +7,8 @@ namespace {
 
 BoxResponder* activeResponder = nullptr;
 
-// The static control that shows the text of a message box, and the one with
-// its icon, in the dialog template the system uses for boxes.
+// The static control that shows the text of a message box.
 const int kBoxTextId = 0xFFFF;
-const int kBoxIconId = 0x0440;
 
 // Asks the window itself, which also works for boxes of other processes.
 std::string windowText(HWND window)
@@ -20,21 +18,23 @@ std::string windowText(HWND window)
     return text;
 }
 
+}  // namespace
+
+const SystemIcon kSystemIcons[4] = {
+    {IDI_HAND, BoxIcon::error},
+    {IDI_EXCLAMATION, BoxIcon::warning},
+    {IDI_ASTERISK, BoxIcon::information},
+    {IDI_QUESTION, BoxIcon::question},
+};
+
+namespace {
+
 BoxIcon iconOf(HWND box)
 {
     HICON shown = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kBoxIconId, STM_GETICON, 0, 0));
     if (!shown)
         return BoxIcon::none;
-    const struct {
-        LPCSTR  id;
-        BoxIcon icon;
-    } systemIcons[] = {
-        {IDI_HAND, BoxIcon::error},
-        {IDI_EXCLAMATION, BoxIcon::warning},
-        {IDI_ASTERISK, BoxIcon::information},
-        {IDI_QUESTION, BoxIcon::question},
-    };
-    for (const auto& candidate : systemIcons) {
+    for (const SystemIcon& candidate : kSystemIcons) {
         if (LoadIconA(NULL, candidate.id) == shown)
             return candidate.icon;
     }

@@ -11,6 +11,14 @@
 
 enum class BoxIcon { none, error, warning, information, question };
 
+// The system icons a message box can show, and the static control holding it.
+struct SystemIcon {
+    LPCSTR  id;
+    BoxIcon icon;
+};
+extern const SystemIcon kSystemIcons[4];
+const int kBoxIconId = 0x0440;
+
 struct SeenBox {
     std::string caption;     // ANSI (code page 932)
     std::string text;
