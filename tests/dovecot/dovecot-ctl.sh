@@ -184,6 +184,7 @@ stat_reply() {
 [ $# -ge 2 ] || die "usage: $0 start|stop|add|clear|stat STATE_DIR [USER [SUBJECT|PASSWORD]]"
 command=$1
 mkdir -p "$2"
+chmod 755 "$2"   # Dovecot's own user reads the mail below it
 state=$(cd "$2" && pwd)
 case $command in
   start) start ;;
