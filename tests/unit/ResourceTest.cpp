@@ -111,6 +111,19 @@ DialogTemplate parseDialogEx(const BYTE* base)
     return dialog;
 }
 
+// Both dialogs use the same font; the rest is theirs.
+void expectHeader(const DialogTemplate& dialog, const wchar_t* caption, short cx, short cy, DWORD style,
+                  DWORD exStyle)
+{
+    EXPECT_EQ(caption, dialog.caption);
+    EXPECT_EQ(L"ＭＳ Ｐゴシック", dialog.font);
+    EXPECT_EQ(9, dialog.pointSize);
+    EXPECT_EQ(cx, dialog.cx);
+    EXPECT_EQ(cy, dialog.cy);
+    EXPECT_EQ(style, dialog.style);
+    EXPECT_EQ(exStyle, dialog.exStyle);
+}
+
 const DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
 
 void expectControls(const DialogTemplate& dialog, const std::vector<Control>& expected)
@@ -141,13 +154,8 @@ TEST(Resources, MainWindowTemplate)
     const BYTE* resource = exe.find(RT_DIALOG, IDD_MAIN);
     ASSERT_NE(nullptr, resource);
     DialogTemplate dialog = parseDialogEx(resource);
-    EXPECT_EQ(L"Quillora V2.10", dialog.caption);
-    EXPECT_EQ(L"ＭＳ Ｐゴシック", dialog.font);
-    EXPECT_EQ(9, dialog.pointSize);
-    EXPECT_EQ(159, dialog.cx);
-    EXPECT_EQ(129, dialog.cy);
-    EXPECT_EQ(DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_CENTER | DS_SETFONT), dialog.style);
-    EXPECT_EQ(0u, dialog.exStyle);
+    expectHeader(dialog, L"Quillora V2.10", 159, 129,
+                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_CENTER | DS_SETFONT, 0);
 
     const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
     const DWORD box = BS_AUTOCHECKBOX | WS_TABSTOP;
@@ -175,13 +183,8 @@ TEST(Resources, AccountDialogTemplate)
     const BYTE* resource = exe.find(RT_DIALOG, IDD_ACCOUNT);
     ASSERT_NE(nullptr, resource);
     DialogTemplate dialog = parseDialogEx(resource);
-    EXPECT_EQ(L"ユーザデータ登録画面", dialog.caption);
-    EXPECT_EQ(L"ＭＳ Ｐゴシック", dialog.font);
-    EXPECT_EQ(9, dialog.pointSize);
-    EXPECT_EQ(143, dialog.cx);
-    EXPECT_EQ(119, dialog.cy);
-    EXPECT_EQ(DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTERMOUSE | DS_SETFONT), dialog.style);
-    EXPECT_EQ(DWORD(WS_EX_TOOLWINDOW), dialog.exStyle);
+    expectHeader(dialog, L"ユーザデータ登録画面", 143, 119,
+                 WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTERMOUSE | DS_SETFONT, WS_EX_TOOLWINDOW);
 
     const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
     const DWORD label = SS_RIGHT | WS_GROUP;
