@@ -2,11 +2,11 @@
 // lives in the one static instance, theApp.
 #pragma once
 #include "app/DialupTrayApp.h"
+#include "checking/StatReply.h"
 #include "config/Records.h"
 
 // lastStatus has a slot for each of the accounts 1..kStatusSlots - 1.
 const int kStatusSlots = 16;
-const int kStatusSlotSize = 32;
 // The most accounts registration accepts: each needs its own status slot.
 const int kMaxAccounts = kStatusSlots - 1;
 
@@ -18,7 +18,7 @@ public:
     LONG           accountDialogResult;
     BYTE           editMode;            // 1 while the account dialog edits a stored record
     BYTE           checking;            // 1 while a check round runs
-    char           lastStatus[kStatusSlots][kStatusSlotSize];
+    char           lastStatus[kStatusSlots][kStatusSlotLength];
 
     MailCheckerApp() : elapsedSeconds(0), editMode(0), checking(0) {}
 

@@ -1,6 +1,8 @@
 // Reading and writing whole records in the INI file with the platform's
 // structured profile functions (hex digits plus a one-byte checksum).
 #pragma once
+#include "config/Records.h"
+
 #include <windows.h>
 
 // Section and key names: existing files depend on them.
@@ -10,7 +12,7 @@ extern const char kAccountSectionFormat[]; // "USERDATA-NO%d"
 extern const char kAccountKey[];           // "DATA"
 
 // Largest record the file holds; reads are staged in a buffer of this size.
-const UINT kLargestRecord = 453;
+const UINT kLargestRecord = sizeof(AccountRecord);
 
 // Reads one value into dest. A missing value, or one of the wrong length or
 // with a bad checksum, leaves dest untouched and answers false.

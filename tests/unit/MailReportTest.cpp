@@ -197,7 +197,7 @@ TEST_F(Report, AnAccountBeyondTheSlotsIsReportedEveryRound)
     accounts.push_back(makeAccount("sixteen", "a", "b", full.address()));
     start(options(true), accounts);
 
-    char slots[kStatusSlots][kStatusSlotSize] = {};
+    char slots[kStatusSlots][kStatusSlotLength] = {};
     for (int n = 1; n <= 15; ++n)
         strcpy(slots[n], "+OK 0 0\r\n");
     for (int i = 0; i < 2; ++i) {
