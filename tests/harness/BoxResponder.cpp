@@ -123,9 +123,14 @@ void BoxResponder::onBoxActivated(HWND box)
         return;
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
         return;
+    SeenBox seen = describeBox(box);
+    // Under load Wine now and then reports the activation of a box window
+    // that is gone by the time it is read: it showed nothing and needs no
+    // answer.
+    if (GetWindowThreadProcessId(box, NULL) == 0)
+        return;
     answered_.push_back(box);
 
-    SeenBox seen = describeBox(box);
     if (!answers_.empty()) {
         seen.answer = answers_.front();
         answers_.pop_front();
