@@ -1,7 +1,7 @@
 // Figures for the program's speed and sturdiness, printed as a table; nothing
 // here passes or fails. script/bench starts Dovecot and runs this under Wine.
 //
-//   quillora_bench probe|rounds|silent|soak|size [DOVECOT_ADDRESS]
+//   quillora_bench probe|rounds|silent|slow|soak|size [DOVECOT_ADDRESS]
 #include "AppDriver.h"
 #include "BoxResponder.h"
 #include "FakePop3Server.h"
@@ -131,6 +131,25 @@ void silentServer()
     row("  box shown then", boxes.count() ? boxes.boxes()[0].caption : "(none)", "");
 }
 
+// Every reply just inside the reply bound: only the conversation bound ends it.
+void slowServer()
+{
+    FakePop3Server server;
+    Pop3Step late = pop3Reply("+OK\r\n");
+    late.delayMs = (kReplyTimeoutSeconds - 5) * 1000;
+    for (const char* verb : {"USER", "PASS", "STAT"})
+        server.on(verb, late);
+    server.greeting(late);
+    startProgramInProcess(server.address(), false);
+    BoxResponder boxes;
+    LARGE_INTEGER start = now();
+    theApp.probeAccount(1);
+    double seconds = elapsedMs(start) / 1000;
+    row("server that answers each reply after 25 s", format("gave up after %.1f s", seconds),
+        format("bound: %.0f s per conversation", kConversationTimeoutSeconds).c_str());
+    row("  box shown then", boxes.count() ? boxes.boxes()[0].caption : "(none)", "");
+}
+
 void soak()
 {
     FakePop3Server server;
@@ -172,12 +191,14 @@ int main(int argc, char** argv)
         roundsOverAccounts(dovecot);
     else if (!strcmp(what, "silent"))
         silentServer();
+    else if (!strcmp(what, "slow"))
+        slowServer();
     else if (!strcmp(what, "soak"))
         soak();
     else if (!strcmp(what, "size"))
         exeSize();
     else {
-        fprintf(stderr, "usage: quillora_bench probe|rounds|silent|soak|size [DOVECOT_ADDRESS]\n");
+        fprintf(stderr, "usage: quillora_bench probe|rounds|silent|slow|soak|size [DOVECOT_ADDRESS]\n");
         return 2;
     }
     return 0;

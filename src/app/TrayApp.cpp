@@ -39,12 +39,44 @@ bool TrayApp::createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconI
     return true;
 }
 
+namespace {
+
+void dispatch(HWND mainWindow, MSG* msg)
+{
+    // The settings window gets keyboard navigation.
+    if (IsDialogMessageA(mainWindow, msg))
+        return;
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+}
+
+}  // namespace
+
 void TrayApp::runMessageLoop(MSG* msg)
 {
-    while (GetMessageA(msg, NULL, 0, 0) > 0) {
-        if (IsDialogMessageA(mainWindow, msg))
-            continue;
-        TranslateMessage(msg);
-        DispatchMessageA(msg);
+    while (GetMessageA(msg, NULL, 0, 0) > 0)
+        dispatch(mainWindow, msg);
+}
+
+void TrayApp::requestQuit(int exitCode)
+{
+    quitRequested = 1;
+    PostQuitMessage(exitCode);
+}
+
+// Handles what has queued up while long work held the thread, as the message
+// loop would. Answers false once the program is to end; the quit message is
+// then left for the message loop.
+bool TrayApp::handlePendingMessages()
+{
+    MSG msg;
+    while (!quitRequested && PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            quitRequested = 1;
+            break;
+        }
+        dispatch(mainWindow, &msg);
     }
+    return !quitRequested;
 }

@@ -25,12 +25,15 @@ public:
     NotifyIconDataV1 trayIcon;
     HWND             mainWindow;
     HINSTANCE        instance;
+    BYTE             quitRequested;   // 1 once the program is to end: start no more work
 
     ~TrayApp();
 
     bool claimSingleInstance(const char* name);
     bool createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc);
     void runMessageLoop(MSG* msg);
+    void requestQuit(int exitCode);
+    bool handlePendingMessages();
 
     bool addTrayIcon(int iconId, const char* tip);
     bool setTrayIcon(int iconId, const char* tip);

@@ -2,6 +2,29 @@
 
 #include <cstring>
 
+namespace {
+
+// What receive() answers besides a byte count.
+const int kClosed = 0;
+const int kTimedOut = -1;
+
+// A receive may wait this much past its deadline; within it the socket's
+// timeout is left as it is, which saves a system call for nearly every reply.
+const DWORD kReceiveBoundSlackMs = 1000;
+
+}  // namespace
+
+DWORD Deadline::remainingMs() const
+{
+    LONG left = static_cast<LONG>(end_ - GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
+Deadline Deadline::earlier(const Deadline& other) const
+{
+    return remainingMs() <= other.remainingMs() ? *this : other;
+}
+
 WinsockSession::WinsockSession()
 {
     WSADATA data;
@@ -17,7 +40,7 @@ void WinsockSession::cleanUp()
     started_ = false;
 }
 
-Pop3Connection::Pop3Connection() : socket_(INVALID_SOCKET) {}
+Pop3Connection::Pop3Connection() : socket_(INVALID_SOCKET), ended_(false), receiveBoundMs_(0) {}
 
 Pop3Connection::~Pop3Connection() { close(); }
 
@@ -34,7 +57,7 @@ void Pop3Connection::close()
     socket_ = INVALID_SOCKET;
 }
 
-Pop3Connection::ConnectResult Pop3Connection::connectTo(const in_addr& address, u_short port)
+ConnectResult Pop3Connection::connectTo(const in_addr& address, u_short port)
 {
     sockaddr_in server = {};
     server.sin_family = AF_INET;
@@ -66,11 +89,6 @@ Pop3Connection::ConnectResult Pop3Connection::connectTo(const in_addr& address, 
     }
     u_long blocking = 0;
     ioctlsocket(socket_, FIONBIO, &blocking);
-    // Every receive from here on gives up after the reply bound. A timeout
-    // on the socket costs nothing per reply, where a wait before each one
-    // would.
-    DWORD replyBound = kReplyTimeoutSeconds * 1000;
-    setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&replyBound), sizeof replyBound);
     return result;
 }
 
@@ -79,8 +97,54 @@ void Pop3Connection::send(const char* text)
     ::send(socket_, text, static_cast<int>(strlen(text)), 0);
 }
 
-bool Pop3Connection::receive(Pop3Reply& reply)
+ReplyResult Pop3Connection::readReply(Pop3Reply& reply, const Deadline& deadline)
 {
-    memset(reply.text, 0, sizeof reply.text);
-    return recv(socket_, reply.text, kReplyLimit, 0) != SOCKET_ERROR || WSAGetLastError() != WSAETIMEDOUT;
+    LineState line = framer_.begin(reply);
+    while (line == LineState::incomplete) {
+        if (ended_)
+            return ReplyResult::closed;
+        char bytes[kReplyLimit];
+        int received = receive(bytes, deadline);
+        if (received == kTimedOut)
+            return ReplyResult::timedOut;
+        if (received == kClosed) {
+            ended_ = true;
+            return ReplyResult::closed;
+        }
+        line = framer_.add(reply, bytes, static_cast<size_t>(received));
+    }
+    return line == LineState::complete ? ReplyResult::answered : ReplyResult::tooLong;
+}
+
+// One receive of at most kReplyLimit bytes: the count, kClosed when the
+// server has closed or the connection failed, kTimedOut at the deadline.
+int Pop3Connection::receive(char* bytes, const Deadline& deadline)
+{
+    DWORD remaining = deadline.remainingMs();
+    if (remaining == 0)
+        return kTimedOut;
+    if (!boundReceives(remaining))
+        return kClosed;
+    int received = recv(socket_, bytes, static_cast<int>(kReplyLimit), 0);
+    if (received > 0)
+        return received;
+    if (received == SOCKET_ERROR && WSAGetLastError() == WSAETIMEDOUT)
+        return kTimedOut;
+    return kClosed;
+}
+
+// Sets the socket's receive timeout so that a receive ends by the deadline,
+// at most the slack later. A timed-out receive leaves a Windows socket fit
+// only for closing, so the timeout is never shorter than the time left.
+bool Pop3Connection::boundReceives(DWORD remainingMs)
+{
+    if (receiveBoundMs_ >= remainingMs && receiveBoundMs_ - remainingMs < kReceiveBoundSlackMs)
+        return true;
+    // Whole seconds keep the value steady from one reply to the next.
+    DWORD bound = (remainingMs + 999) / 1000 * 1000;
+    if (setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&bound),
+                   sizeof bound) == SOCKET_ERROR)
+        return false;
+    receiveBoundMs_ = bound;
+    return true;
 }

@@ -1,16 +1,12 @@
 // Checking one account: log in over POP3 with USER and PASS, ask STAT, log out
-// with QUIT. Nothing is ever retrieved or deleted.
+// with QUIT, then tell the user. Nothing is ever retrieved or deleted.
 #include "app/MailCheckerApp.h"
-#include "checking/Pop3Connection.h"
-#include "checking/StatReply.h"
+#include "checking/Pop3Conversation.h"
 #include "resources/Messages.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
-
-const u_short kPop3Port = 110;
 
 // The settings file can be edited by hand. A line break inside a command's
 // argument would let a second command of the file's choosing reach the
@@ -20,9 +16,20 @@ bool hasLineBreak(const char* text)
     return strpbrk(text, "\r\n") != nullptr;
 }
 
-void formatCommand(char (&command)[80], const char* verb, const char* argument)
+const BoxText& boxFor(ProbeOutcome outcome)
 {
-    snprintf(command, sizeof command, "%s %s\r\n", verb, argument);
+    switch (outcome) {
+    case ProbeOutcome::winsockFailed:   return Box::winsockStartup;
+    case ProbeOutcome::serverNotFound:  return Box::serverNotFound;
+    case ProbeOutcome::socketFailed:    return Box::socketOpen;
+    case ProbeOutcome::connectFailed:   return Box::connectFailed;
+    case ProbeOutcome::replyTooLong:    return Box::replyTooLong;
+    case ProbeOutcome::loginRefused:    return Box::loginRefused;
+    case ProbeOutcome::loginUnexpected: return Box::loginUnexpected;
+    case ProbeOutcome::timedOut:
+    case ProbeOutcome::mailboxRead:     break;
+    }
+    return Box::serverTimeout;
 }
 
 }  // namespace
@@ -35,71 +42,21 @@ BYTE MailCheckerApp::probeAccount(int accountNumber)
         return 0;
     }
 
-    WinsockSession winsock;
-    if (!winsock.started()) {
-        showBox(NULL, Box::winsockStartup);
+    Pop3Reply statReply;
+    ProbeOutcome outcome = checkMailbox(workRecord.server, workRecord.account, workRecord.password,
+                                        statReply);
+    // The network held the thread. What the user asked meanwhile comes first,
+    // while the round still runs: clicks on the icon start nothing, and after
+    // "終了" no box is shown and the round ends here.
+    if (!handlePendingMessages())
+        return 1;
+    // The connection is closed by now: while a box waits for the user, the
+    // mailbox is free for the mail program the report offers to start.
+    if (outcome != ProbeOutcome::mailboxRead) {
+        showBox(NULL, boxFor(outcome));
         return 0;
     }
-    // An empty name (a record that could not be read) would resolve to this
-    // machine itself; it names no server.
-    hostent* host = workRecord.server[0] ? gethostbyname(workRecord.server) : NULL;
-    if (!host || !host->h_addr_list[0]) {
-        winsock.cleanUp();
-        showBox(NULL, Box::serverNotFound);
-        return 0;
-    }
-    in_addr address;
-    memcpy(&address, host->h_addr_list[0], sizeof address);
-
-    Pop3Connection pop3;
-    if (!pop3.open()) {
-        winsock.cleanUp();
-        showBox(NULL, Box::socketOpen);
-        return 0;
-    }
-    Pop3Connection::ConnectResult connected = pop3.connectTo(address, kPop3Port);
-    if (connected != Pop3Connection::ConnectResult::connected) {
-        pop3.close();
-        winsock.cleanUp();
-        showBox(NULL, connected == Pop3Connection::ConnectResult::timedOut ? Box::serverTimeout
-                                                                           : Box::connectFailed);
-        return 0;
-    }
-
     BYTE result = 0;
-    Pop3Reply reply;
-    char command[80];
-    bool answered = pop3.receive(reply);               // greeting, not examined
-    if (answered) {
-        formatCommand(command, "USER", workRecord.account);
-        pop3.send(command);
-        answered = pop3.receive(reply);                // not examined
-    }
-    if (answered) {
-        formatCommand(command, "PASS", workRecord.password);
-        pop3.send(command);
-        answered = pop3.receive(reply);
-    }
-    if (answered) {
-        if (isLoginAccepted(reply.text)) {
-            pop3.send("STAT\r\n");
-            answered = pop3.receive(reply);
-            if (answered)
-                evaluateStatReply(reply.text, accountNumber, result);
-        } else {
-            showBox(NULL, isLoginRefused(reply.text) ? Box::loginRefused : Box::loginUnexpected);
-        }
-    }
-
-    pop3.send("QUIT\r\n");
-    if (answered) {
-        // The mailbox has been read; a server slow to say goodbye is not worth
-        // a box of its own.
-        pop3.receive(reply);
-    }
-    pop3.close();
-    winsock.cleanUp();
-    if (!answered)
-        showBox(NULL, Box::serverTimeout);
+    evaluateStatReply(statReply.text, accountNumber, result);
     return result;
 }

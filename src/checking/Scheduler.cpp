@@ -62,7 +62,8 @@ void MailCheckerApp::checkRound()
     stopSchedulerTimer(mainWindow);
     setTrayIcon(IDI_CHECKING, Tip::checking);
 
-    for (int n = 1; n <= settings.accountCount; ++n) {
+    // "終了" chosen while a box was up ends the round before the next account.
+    for (int n = 1; n <= settings.accountCount && !quitRequested; ++n) {
         if (probeAccount(n) == 1)
             break;
         setTrayIcon(IDI_CHECKING, Tip::checking);

@@ -30,6 +30,9 @@ const BoxText connectFailed = {
 const BoxText serverTimeout = {
     "サーバから時間内に応答がありませんでした。\nサーバが混雑しているか、停止しているかもしれません。",
     "TIMEOUT ERROR!!", probeError };
+const BoxText replyTooLong = {
+    "サーバからの応答が長すぎるため、チェックを中止しました。\nPOP3サーバではないか、正しく動作していないかもしれません。",
+    "REPLY ERROR!!", probeError };
 const BoxText unsafeCredentials = {
     "アカウント名かパスワードに改行が含まれています。\nこのアカウントはチェックしませんでした。設定をご確認ください。",
     "ACCOUNT DATA ERROR!!", probeError };

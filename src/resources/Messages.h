@@ -27,6 +27,7 @@ extern const BoxText serverNotFound;
 extern const BoxText socketOpen;
 extern const BoxText connectFailed;
 extern const BoxText serverTimeout;
+extern const BoxText replyTooLong;
 extern const BoxText unsafeCredentials;
 extern const BoxText loginRefused;
 extern const BoxText loginUnexpected;

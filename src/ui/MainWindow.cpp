@@ -60,7 +60,7 @@ void onCommand(HWND window, WORD id, WORD notification)
         ShowWindow(window, SW_SHOW);
         break;
     case IDM_EXIT:
-        PostQuitMessage(0);
+        theApp.requestQuit(0);
         break;
     }
 }

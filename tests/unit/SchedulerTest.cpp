@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <thread>
 
 using namespace testsettings;
 
@@ -233,4 +234,30 @@ TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe
         EXPECT_EQ(IDI_ONLINE, trayIconId());
         restart();
     }
+}
+
+// The probe holds the thread while the server is slow; what the user asks
+// meanwhile reaches the program only after that, and must not start a round
+// once this one has ended.
+TEST_F(Scheduler, RequestsQueuedWhileARoundHoldsTheThreadStartNoRoundAfterIt)
+{
+    Pop3Step slowGreeting = pop3DefaultStep("");
+    slowGreeting.delayMs = 1500;
+    server.greeting(slowGreeting);
+    start(1, 5, true);
+    HWND window = theApp.mainWindow;
+    std::thread impatient([window] {
+        Sleep(500);
+        for (int i = 0; i < 3; ++i)
+            PostMessageA(window, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+        PostMessageA(window, WM_COMMAND, IDM_CHECK_NOW, 0);
+    });
+    click();
+    impatient.join();
+    pumpMessages();
+    EXPECT_EQ(1, server.connections());
+    EXPECT_EQ(0, theApp.checking);
+
+    click();
+    EXPECT_EQ(2, server.connections()) << "a click after the round works as before";
 }

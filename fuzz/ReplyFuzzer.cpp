@@ -1,7 +1,10 @@
-// Feeds arbitrary server replies to the reply parsing and checks it against a
-// small reference written a different way (std::string and strtoll).
+// Feeds arbitrary server bytes to the reply framing and the reply parsing and
+// checks both against small references written a different way (std::string,
+// find and strtoll).
+#include "checking/ReplyFramer.h"
 #include "checking/StatReply.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -104,6 +107,44 @@ void checkReply(const char* received, const char* previous)
     check(std::memcmp(stored, slot, sizeof slot) == 0);
 }
 
+// The stream read reply by reply, in receives of one size, as the connection
+// does; each reply must be what a plain search for the line end gives.
+void checkFraming(const std::string& stream, size_t receiveLength)
+{
+    ReplyFramer framer;
+    size_t received = 0;   // bytes handed to the framer
+    size_t lineStart = 0;  // where the current reply starts in the stream
+    for (;;) {
+        Pop3Reply reply;
+        std::memset(reply.text, 'z', sizeof reply.text);
+        LineState state = framer.begin(reply);
+        while (state == LineState::incomplete && received < stream.size()) {
+            size_t length = std::min(receiveLength, stream.size() - received);
+            state = framer.add(reply, stream.data() + received, length);
+            received += length;
+        }
+        check(reply.text[kReplyLimit] == '\0');
+
+        size_t end = stream.find('\n', lineStart);
+        size_t lineLength = end == std::string::npos ? stream.size() - lineStart : end - lineStart + 1;
+        if (end != std::string::npos && lineLength <= kLongestReplyLine) {
+            check(state == LineState::complete);
+        } else if (stream.size() - lineStart >= kLongestReplyLine) {
+            check(state == LineState::tooLong);
+            lineLength = kLongestReplyLine;
+        } else {
+            check(state == LineState::incomplete);
+        }
+        std::string want = stream.substr(lineStart, std::min(lineLength, kReplyLimit));
+        check(std::memcmp(reply.text, want.data(), want.size()) == 0);
+        check(std::strlen(reply.text) == strnlen(want.c_str(), want.size()));
+        check(received <= lineStart + lineLength + receiveLength);
+        if (state != LineState::complete)
+            return;
+        lineStart += lineLength;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -115,5 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkReply(received, whole.c_str());
     checkReply(whole.c_str(), received);
     checkReply(received, kUnchangedReply);
+    if (size > 0)
+        checkFraming(std::string(reinterpret_cast<const char*>(data) + 1, size - 1),
+                     1 + data[0] % kReplyLimit);
     return 0;
 }

@@ -1,0 +1,76 @@
+#include "checking/HostLookup.h"
+#include "config/Records.h"
+
+#include <cstring>
+
+namespace {
+
+// Shared by the caller and the lookup thread; whichever lets go last frees it.
+struct Lookup {
+    LONG    holders;
+    HANDLE  done;
+    char    name[sizeof(AccountRecord::server)];
+    bool    found;
+    in_addr address;
+};
+
+void release(Lookup* lookup)
+{
+    if (InterlockedDecrement(&lookup->holders) == 0) {
+        CloseHandle(lookup->done);
+        delete lookup;
+    }
+}
+
+DWORD WINAPI lookUpOnItsOwn(LPVOID parameter)
+{
+    Lookup* lookup = static_cast<Lookup*>(parameter);
+    // The thread keeps the socket library up for itself: the caller may have
+    // cleaned up its own use of it long before a slow lookup returns.
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) {
+        hostent* host = gethostbyname(lookup->name);
+        if (host && host->h_addrtype == AF_INET && host->h_addr_list[0]) {
+            memcpy(&lookup->address, host->h_addr_list[0], sizeof lookup->address);
+            lookup->found = true;
+        }
+        WSACleanup();
+    }
+    SetEvent(lookup->done);
+    release(lookup);
+    return 0;
+}
+
+}  // namespace
+
+LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs)
+{
+    // A dotted address asks no name server: no thread needed.
+    unsigned long dotted = inet_addr(name);
+    if (dotted != INADDR_NONE) {
+        address.s_addr = dotted;
+        return LookupResult::found;
+    }
+
+    Lookup* lookup = new Lookup();
+    lookup->holders = 2;
+    lookup->done = CreateEventA(NULL, TRUE, FALSE, NULL);
+    strncpy(lookup->name, name, sizeof lookup->name - 1);
+    HANDLE thread = lookup->done ? CreateThread(NULL, 0, lookUpOnItsOwn, lookup, 0, NULL) : NULL;
+    if (!thread) {
+        if (lookup->done)
+            CloseHandle(lookup->done);
+        delete lookup;
+        return LookupResult::notFound;
+    }
+    CloseHandle(thread);
+
+    LookupResult result = LookupResult::timedOut;
+    if (WaitForSingleObject(lookup->done, boundMs) == WAIT_OBJECT_0) {
+        result = lookup->found ? LookupResult::found : LookupResult::notFound;
+        if (lookup->found)
+            address = lookup->address;
+    }
+    release(lookup);
+    return result;
+}

@@ -1,0 +1,105 @@
+#include "checking/Pop3Conversation.h"
+#include "checking/HostLookup.h"
+#include "checking/Pop3Connection.h"
+#include "checking/StatReply.h"
+
+#include <cstdio>
+
+namespace {
+
+const u_short kPop3Port = 110;
+
+// A reply has its own bound, and never more than the conversation has left.
+Deadline replyDeadline(const Deadline& conversation)
+{
+    return Deadline::inSeconds(kReplyTimeoutSeconds).earlier(conversation);
+}
+
+// A server that closed the connection answers every later command with an
+// empty reply, which the login and STAT checks handle as they come; only a
+// timeout or a runaway line ends the conversation early.
+bool endsConversation(ReplyResult read)
+{
+    return read == ReplyResult::timedOut || read == ReplyResult::tooLong;
+}
+
+ProbeOutcome endEarly(Pop3Connection& pop3, ReplyResult read)
+{
+    // A goodbye without waiting for its answer: the server may be gone.
+    pop3.send("QUIT\r\n");
+    return read == ReplyResult::tooLong ? ProbeOutcome::replyTooLong : ProbeOutcome::timedOut;
+}
+
+// Once the outcome is known the server's answer to QUIT changes nothing;
+// it gets a short wait so that the server can close the mailbox in order.
+void sayGoodbye(Pop3Connection& pop3, const Deadline& conversation)
+{
+    pop3.send("QUIT\r\n");
+    Pop3Reply reply;
+    pop3.readReply(reply, Deadline::inSeconds(kQuitReplyTimeoutSeconds).earlier(conversation));
+}
+
+ReplyResult command(Pop3Connection& pop3, const char* verb, const char* argument,
+                    Pop3Reply& reply, const Deadline& conversation)
+{
+    char text[80];
+    snprintf(text, sizeof text, "%s %s\r\n", verb, argument);
+    pop3.send(text);
+    return pop3.readReply(reply, replyDeadline(conversation));
+}
+
+ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* password,
+                      Pop3Reply& statReply)
+{
+    const Deadline conversation = Deadline::inSeconds(kConversationTimeoutSeconds);
+    Pop3Reply reply;
+    ReplyResult read = pop3.readReply(reply, replyDeadline(conversation));   // greeting
+    if (!endsConversation(read))
+        read = command(pop3, "USER", account, reply, conversation);
+    if (!endsConversation(read))
+        read = command(pop3, "PASS", password, reply, conversation);
+    if (endsConversation(read))
+        return endEarly(pop3, read);
+
+    if (!isLoginAccepted(reply.text)) {
+        sayGoodbye(pop3, conversation);
+        return isLoginRefused(reply.text) ? ProbeOutcome::loginRefused
+                                          : ProbeOutcome::loginUnexpected;
+    }
+    pop3.send("STAT\r\n");
+    read = pop3.readReply(statReply, replyDeadline(conversation));
+    if (endsConversation(read))
+        return endEarly(pop3, read);
+    sayGoodbye(pop3, conversation);
+    return ProbeOutcome::mailboxRead;
+}
+
+}  // namespace
+
+ProbeOutcome checkMailbox(const char* server, const char* account, const char* password,
+                          Pop3Reply& statReply)
+{
+    WinsockSession winsock;
+    if (!winsock.started())
+        return ProbeOutcome::winsockFailed;
+    // An empty name (a record that could not be read) would resolve to this
+    // machine itself; it names no server.
+    in_addr address;
+    if (!server[0] || lookUpHost(server, address, kLookupTimeoutSeconds * 1000) != LookupResult::found)
+        return ProbeOutcome::serverNotFound;
+
+    // Declared after the session, so the socket is closed before the
+    // library is cleaned up.
+    Pop3Connection pop3;
+    if (!pop3.open())
+        return ProbeOutcome::socketFailed;
+    switch (pop3.connectTo(address, kPop3Port)) {
+    case ConnectResult::refused:
+        return ProbeOutcome::connectFailed;
+    case ConnectResult::timedOut:
+        return ProbeOutcome::timedOut;
+    case ConnectResult::connected:
+        break;
+    }
+    return converse(pop3, account, password, statReply);
+}
