@@ -1,48 +1,21 @@
-// The connection of one POP3 conversation over a Windows Sockets 1.1 TCP
-// socket. Every wait is bounded, so a silent or trickling server cannot hold
-// the program, and replies are read whole, line by line.
+// The connection of one POP3 conversation, plain or over TLS: commands out,
+// reply lines in, every wait bounded so that a silent or trickling server
+// cannot hold the program.
 #pragma once
+#include "checking/BoundedSocket.h"
 #include "checking/ReplyFramer.h"
-
-#include <winsock.h>
+#include "checking/TlsChannel.h"
 
 // How long the probe waits. A wrong password makes some servers pause a few
 // seconds before answering, so the reply bound is well beyond that; the
-// conversation bound keeps a server that answers each reply just in time from
-// holding the round for minutes. A server slow to say goodbye after the
+// conversation bound (from the end of the connect to the close, the TLS
+// handshake included) keeps a server that answers each reply just in time
+// from holding the round for minutes. A server slow to say goodbye after the
 // mailbox was read gets only a short wait.
 const DWORD kConnectTimeoutSeconds = 20;
 const DWORD kReplyTimeoutSeconds = 30;
 const DWORD kConversationTimeoutSeconds = 60;
 const DWORD kQuitReplyTimeoutSeconds = 5;
-
-// A moment a wait must end by, on the GetTickCount clock (its wrap after 49
-// days does no harm: only differences are used).
-class Deadline {
-public:
-    static Deadline inMs(DWORD ms) { return Deadline(GetTickCount() + ms); }
-    static Deadline inSeconds(DWORD seconds) { return inMs(seconds * 1000); }
-    DWORD remainingMs() const;
-    Deadline earlier(const Deadline& other) const;
-
-private:
-    explicit Deadline(DWORD end) : end_(end) {}
-    DWORD end_;
-};
-
-// Starts the socket library for version 1.1 and cleans it up again.
-class WinsockSession {
-public:
-    WinsockSession();
-    ~WinsockSession();
-    bool started() const { return started_; }
-    void cleanUp();
-
-private:
-    bool started_;
-};
-
-enum class ConnectResult { connected, refused, timedOut };
 
 // How reading a reply ended. After `closed` the reply holds what arrived
 // before the end, often nothing, and every later reply is empty.
@@ -55,20 +28,23 @@ public:
 
     bool open();
     ConnectResult connectTo(const in_addr& address, u_short port);
+    // From here on everything goes through TLS, if this answers ready.
+    TlsResult startTls(const char* host, const Deadline& deadline);
+    // Ends TLS with its close_notify, then closes the socket.
     void close();
 
-    // Sends the whole text in one call. The result is not examined: a lost
-    // connection shows in the reply.
+    // Sends the whole text. The result is not examined: a lost connection
+    // shows in the reply.
     void send(const char* text);
     // The next reply line, received before the deadline.
     ReplyResult readReply(Pop3Reply& reply, const Deadline& deadline);
 
 private:
     int receive(char* bytes, const Deadline& deadline);
-    bool boundReceives(DWORD remainingMs);
 
-    SOCKET      socket_;
-    ReplyFramer framer_;
-    bool        ended_;           // the server has closed, or the connection failed
-    DWORD       receiveBoundMs_;  // SO_RCVTIMEO as last set, 0 for none
+    BoundedSocket socket_;
+    TlsChannel    tls_;
+    bool          secure_;
+    ReplyFramer   framer_;
+    bool          ended_;   // the server has closed, or the connection failed
 };

@@ -1,13 +1,12 @@
 #include "checking/Pop3Conversation.h"
 #include "checking/HostLookup.h"
 #include "checking/Pop3Connection.h"
+#include "checking/ServerAddress.h"
 #include "checking/StatReply.h"
 
 #include <cstdio>
 
 namespace {
-
-const u_short kPop3Port = 110;
 
 // A reply has its own bound, and never more than the conversation has left.
 Deadline replyDeadline(const Deadline& conversation)
@@ -48,10 +47,22 @@ ReplyResult command(Pop3Connection& pop3, const char* verb, const char* argument
     return pop3.readReply(reply, replyDeadline(conversation));
 }
 
-ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* password,
-                      Pop3Reply& statReply)
+ProbeOutcome outcomeOf(TlsResult tls)
 {
-    const Deadline conversation = Deadline::inSeconds(kConversationTimeoutSeconds);
+    switch (tls) {
+    case TlsResult::timedOut:        return ProbeOutcome::timedOut;
+    case TlsResult::untrustedIssuer: return ProbeOutcome::certificateUntrusted;
+    case TlsResult::wrongName:       return ProbeOutcome::certificateWrongName;
+    case TlsResult::notTimeValid:    return ProbeOutcome::certificateNotTimeValid;
+    case TlsResult::ready:
+    case TlsResult::failed:          break;
+    }
+    return ProbeOutcome::tlsFailed;
+}
+
+ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* password,
+                      Pop3Reply& statReply, const Deadline& conversation)
+{
     Pop3Reply reply;
     ReplyResult read = pop3.readReply(reply, replyDeadline(conversation));   // greeting
     if (!endsConversation(read))
@@ -84,8 +95,10 @@ ProbeOutcome checkMailbox(const char* server, const char* account, const char* p
         return ProbeOutcome::winsockFailed;
     // An empty name (a record that could not be read) would resolve to this
     // machine itself; it names no server.
+    ServerAddress target;
     in_addr address;
-    if (!server[0] || lookUpHost(server, address, kLookupTimeoutSeconds * 1000) != LookupResult::found)
+    if (!parseServerAddress(server, target) || !target.host[0] ||
+        lookUpHost(target.host, address, kLookupTimeoutSeconds * 1000) != LookupResult::found)
         return ProbeOutcome::serverNotFound;
 
     // Declared after the session, so the socket is closed before the
@@ -93,7 +106,7 @@ ProbeOutcome checkMailbox(const char* server, const char* account, const char* p
     Pop3Connection pop3;
     if (!pop3.open())
         return ProbeOutcome::socketFailed;
-    switch (pop3.connectTo(address, kPop3Port)) {
+    switch (pop3.connectTo(address, target.port)) {
     case ConnectResult::refused:
         return ProbeOutcome::connectFailed;
     case ConnectResult::timedOut:
@@ -101,5 +114,12 @@ ProbeOutcome checkMailbox(const char* server, const char* account, const char* p
     case ConnectResult::connected:
         break;
     }
-    return converse(pop3, account, password, statReply);
+    const Deadline conversation = Deadline::inSeconds(kConversationTimeoutSeconds);
+    if (target.tls) {
+        // Until the certificate has passed, not a byte of the account goes out.
+        TlsResult tls = pop3.startTls(target.host, replyDeadline(conversation));
+        if (tls != TlsResult::ready)
+            return outcomeOf(tls);
+    }
+    return converse(pop3, account, password, statReply, conversation);
 }

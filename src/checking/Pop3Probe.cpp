@@ -19,15 +19,19 @@ bool hasLineBreak(const char* text)
 const BoxText& boxFor(ProbeOutcome outcome)
 {
     switch (outcome) {
-    case ProbeOutcome::winsockFailed:   return Box::winsockStartup;
-    case ProbeOutcome::serverNotFound:  return Box::serverNotFound;
-    case ProbeOutcome::socketFailed:    return Box::socketOpen;
-    case ProbeOutcome::connectFailed:   return Box::connectFailed;
-    case ProbeOutcome::replyTooLong:    return Box::replyTooLong;
-    case ProbeOutcome::loginRefused:    return Box::loginRefused;
-    case ProbeOutcome::loginUnexpected: return Box::loginUnexpected;
+    case ProbeOutcome::winsockFailed:           return Box::winsockStartup;
+    case ProbeOutcome::serverNotFound:          return Box::serverNotFound;
+    case ProbeOutcome::socketFailed:            return Box::socketOpen;
+    case ProbeOutcome::connectFailed:           return Box::connectFailed;
+    case ProbeOutcome::replyTooLong:            return Box::replyTooLong;
+    case ProbeOutcome::tlsFailed:               return Box::tlsFailed;
+    case ProbeOutcome::certificateUntrusted:    return Box::certificateUntrusted;
+    case ProbeOutcome::certificateWrongName:    return Box::certificateWrongName;
+    case ProbeOutcome::certificateNotTimeValid: return Box::certificateNotTimeValid;
+    case ProbeOutcome::loginRefused:            return Box::loginRefused;
+    case ProbeOutcome::loginUnexpected:         return Box::loginUnexpected;
     case ProbeOutcome::timedOut:
-    case ProbeOutcome::mailboxRead:     break;
+    case ProbeOutcome::mailboxRead:             break;
     }
     return Box::serverTimeout;
 }

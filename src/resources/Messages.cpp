@@ -33,6 +33,18 @@ const BoxText serverTimeout = {
 const BoxText replyTooLong = {
     "サーバからの応答が長すぎるため、チェックを中止しました。\nPOP3サーバではないか、正しく動作していないかもしれません。",
     "REPLY ERROR!!", probeError };
+const BoxText tlsFailed = {
+    "サーバとの暗号化通信（TLS）を開始できませんでした。\nサーバがポート995でTLSを使っていないか、TLS 1.2に対応していないかもしれません。",
+    "TLS ERROR!!", probeError };
+const BoxText certificateUntrusted = {
+    "サーバの証明書は、信頼されている認証局が発行したものではありません。\n安全のため、アカウント名とパスワードは送信していません。",
+    "CERTIFICATE ERROR!!", probeError };
+const BoxText certificateWrongName = {
+    "サーバの証明書は、サーバアドレスに入力した名前のものではありません。\n安全のため、アカウント名とパスワードは送信していません。",
+    "CERTIFICATE ERROR!!", probeError };
+const BoxText certificateNotTimeValid = {
+    "サーバの証明書は有効期限が切れているか、まだ有効になっていません。\n安全のため、アカウント名とパスワードは送信していません。",
+    "CERTIFICATE ERROR!!", probeError };
 const BoxText unsafeCredentials = {
     "アカウント名かパスワードに改行が含まれています。\nこのアカウントはチェックしませんでした。設定をご確認ください。",
     "ACCOUNT DATA ERROR!!", probeError };
@@ -61,6 +73,9 @@ const BoxText deleteNotSaved = {
     "DELETE ERROR!!", MB_ICONERROR };
 const BoxText inputMissing = {
     "データの入力ミスがあります。", "DATA MISS!!", MB_ICONERROR };
+const BoxText serverFieldInvalid = {
+    "サーバアドレスの形が正しくありません。\n「サーバ名」か「サーバ名:ポート番号」（ポート番号は1～65535）の形で入力してください。",
+    "SERVERDATA MISS!!", MB_ICONERROR };
 const BoxText registered = {
     "登録しました！！", "INPUT DATA!!", MB_ICONWARNING };
 const BoxText registerNotSaved = {

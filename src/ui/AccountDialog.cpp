@@ -2,6 +2,7 @@
 // or for the selected one (editMode 1).
 #include "ui/AccountDialog.h"
 #include "app/MailCheckerApp.h"
+#include "checking/ServerAddress.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
@@ -130,6 +131,11 @@ bool MailCheckerApp::registerAccount(HWND dialog)
     if (!workRecord.userName[0] || !workRecord.account[0] || !workRecord.password[0] ||
         !workRecord.server[0]) {
         showBox(dialog, Box::inputMissing);
+        return false;
+    }
+    ServerAddress server;
+    if (!parseServerAddress(workRecord.server, server)) {
+        showBox(dialog, Box::serverFieldInvalid);
         return false;
     }
 

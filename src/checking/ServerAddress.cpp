@@ -1,0 +1,31 @@
+#include "checking/ServerAddress.h"
+
+#include <cstring>
+
+bool parseServerAddress(const char* field, ServerAddress& address)
+{
+    memset(&address, 0, sizeof address);
+    address.port = kPop3Port;
+    const char* colon = strchr(field, ':');
+    size_t hostLength = colon ? static_cast<size_t>(colon - field) : strlen(field);
+    if (hostLength >= sizeof address.host)
+        hostLength = sizeof address.host - 1;
+    memcpy(address.host, field, hostLength);
+    if (!colon)
+        return true;
+
+    const char* digits = colon + 1;
+    unsigned long port = 0;
+    for (const char* p = digits; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        port = port * 10 + static_cast<unsigned long>(*p - '0');
+        if (port > 65535)
+            return false;
+    }
+    if (hostLength == 0 || !*digits || port == 0)
+        return false;
+    address.port = static_cast<unsigned short>(port);
+    address.tls = address.port == kPop3TlsPort;
+    return true;
+}

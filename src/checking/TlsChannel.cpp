@@ -1,0 +1,294 @@
+#include "checking/TlsChannel.h"
+#include "checking/ServerAddress.h"
+
+#include <cstring>
+#include <wincrypt.h>
+
+namespace {
+
+const DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
+                            ISC_REQ_EXTENDED_ERROR | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM;
+
+// A POP3 command with its record header and trailer fits easily.
+const size_t kLargestMessage = 2048;
+
+SecBuffer buffer(unsigned long type, void* bytes = NULL, size_t length = 0)
+{
+    SecBuffer b;
+    b.cbBuffer = static_cast<unsigned long>(length);
+    b.BufferType = type;
+    b.pvBuffer = bytes;
+    return b;
+}
+
+SecBufferDesc bufferList(SecBuffer* buffers, unsigned long count)
+{
+    SecBufferDesc list;
+    list.ulVersion = SECBUFFER_VERSION;
+    list.cBuffers = count;
+    list.pBuffers = buffers;
+    return list;
+}
+
+// Which check a certificate failed. The policy alone is not enough: Wine's
+// SSL policy passes a chain whose issuer it does not know, which only the
+// chain's own trust status tells.
+TlsResult verdict(DWORD policyError, DWORD chainErrors)
+{
+    if (policyError == 0 && chainErrors == 0)
+        return TlsResult::ready;
+    if (policyError == static_cast<DWORD>(CERT_E_CN_NO_MATCH))
+        return TlsResult::wrongName;
+    if (policyError == static_cast<DWORD>(CERT_E_EXPIRED) || (chainErrors & CERT_TRUST_IS_NOT_TIME_VALID))
+        return TlsResult::notTimeValid;
+    return TlsResult::untrustedIssuer;
+}
+
+}  // namespace
+
+TlsChannel::TlsChannel()
+    : socket_(NULL), haveCredentials_(false), haveContext_(false), ended_(false), sizes_(),
+      recordsLength_(0), plainStart_(0), plainLength_(0)
+{
+}
+
+TlsChannel::~TlsChannel()
+{
+    if (haveContext_)
+        DeleteSecurityContext(&context_);
+    if (haveCredentials_)
+        FreeCredentialsHandle(&credentials_);
+}
+
+TlsResult TlsChannel::start(BoundedSocket& socket, const char* host, const Deadline& deadline)
+{
+    socket_ = &socket;
+    // TLS 1.2 only: older versions are not safe, and the credentials record
+    // that every SChannel accepts cannot ask for 1.3. The certificate is
+    // checked below, not by SChannel, whose own check Wine leaves out.
+    SCHANNEL_CRED wanted = {};
+    wanted.dwVersion = SCHANNEL_CRED_VERSION;
+    wanted.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
+    wanted.dwFlags = SCH_CRED_NO_DEFAULT_CREDS | SCH_CRED_MANUAL_CRED_VALIDATION;
+    if (AcquireCredentialsHandleA(NULL, const_cast<char*>(UNISP_NAME_A), SECPKG_CRED_OUTBOUND, NULL,
+                                  &wanted, NULL, NULL, &credentials_, NULL) != SEC_E_OK)
+        return TlsResult::failed;
+    haveCredentials_ = true;
+
+    TlsResult result = handshake(host, deadline);
+    if (result != TlsResult::ready)
+        return result;
+    if (QueryContextAttributesA(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
+        return TlsResult::failed;
+    return checkCertificate(host);
+}
+
+TlsResult TlsChannel::handshake(const char* host, const Deadline& deadline)
+{
+    // The host name goes in as the target: it is also the name the server
+    // is asked for (SNI).
+    char* target = const_cast<char*>(host);
+    ULONG attributes = 0;
+    SecBuffer out = buffer(SECBUFFER_TOKEN);
+    SecBufferDesc outList = bufferList(&out, 1);
+    SECURITY_STATUS status = InitializeSecurityContextA(&credentials_, NULL, target, kContextFlags, 0, 0,
+                                                        NULL, 0, &context_, &outList, &attributes, NULL);
+    if (status != SEC_I_CONTINUE_NEEDED)
+        return TlsResult::failed;
+    haveContext_ = true;
+    if (!sendToken(out))
+        return TlsResult::failed;
+
+    bool needMore = true;
+    for (;;) {
+        if (needMore) {
+            int answer;
+            if (!receiveRecords(deadline, answer))
+                return answer == kReceiveTimedOut ? TlsResult::timedOut : TlsResult::failed;
+        }
+        // Without the second, empty buffer Wine refuses the token.
+        SecBuffer in[2] = {buffer(SECBUFFER_TOKEN, records_, recordsLength_), buffer(SECBUFFER_EMPTY)};
+        SecBufferDesc inList = bufferList(in, 2);
+        out = buffer(SECBUFFER_TOKEN);
+        status = InitializeSecurityContextA(&credentials_, &context_, target, kContextFlags, 0, 0, &inList, 0,
+                                            NULL, &outList, &attributes, NULL);
+        if (status == SEC_E_INCOMPLETE_MESSAGE) {
+            needMore = true;
+            continue;
+        }
+        // Sent even when the handshake failed: it may be the alert that says why.
+        bool sent = sendToken(out);
+        if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED)
+            return TlsResult::failed;
+        if (!sent)
+            return TlsResult::failed;
+        // What follows the handshake's last record is kept: very often the
+        // server's greeting comes with it, and no receive would bring it again.
+        if (in[1].BufferType == SECBUFFER_EXTRA)
+            keepExtra(in[1]);
+        else
+            recordsLength_ = 0;
+        if (status == SEC_E_OK)
+            return TlsResult::ready;
+        needMore = recordsLength_ == 0;
+    }
+}
+
+TlsResult TlsChannel::checkCertificate(const char* host)
+{
+    PCCERT_CONTEXT certificate = NULL;
+    if (QueryContextAttributesA(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK ||
+        !certificate)
+        return TlsResult::untrustedIssuer;
+
+    LPSTR serverAuth[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
+    CERT_CHAIN_PARA chainRequest = {};
+    chainRequest.cbSize = sizeof chainRequest;
+    chainRequest.RequestedUsage.dwType = USAGE_MATCH_TYPE_OR;
+    chainRequest.RequestedUsage.Usage.cUsageIdentifier = 1;
+    chainRequest.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
+    // The server's intermediate certificates come in the certificate's own store.
+    PCCERT_CHAIN_CONTEXT chain = NULL;
+    TlsResult result = TlsResult::untrustedIssuer;
+    if (CertGetCertificateChain(NULL, certificate, NULL, certificate->hCertStore, &chainRequest, 0, NULL,
+                                &chain)) {
+        WCHAR serverName[sizeof(ServerAddress::host)] = {};
+        MultiByteToWideChar(CP_ACP, 0, host, -1, serverName, sizeof serverName / sizeof serverName[0] - 1);
+        HTTPSPolicyCallbackData ssl = {};
+        ssl.cbStruct = sizeof ssl;
+        ssl.dwAuthType = AUTHTYPE_SERVER;
+        ssl.pwszServerName = serverName;
+        CERT_CHAIN_POLICY_PARA policy = {};
+        policy.cbSize = sizeof policy;
+        policy.pvExtraPolicyPara = &ssl;
+        CERT_CHAIN_POLICY_STATUS status = {};
+        status.cbSize = sizeof status;
+        if (CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status))
+            result = verdict(status.dwError, chain->TrustStatus.dwErrorStatus);
+        CertFreeCertificateChain(chain);
+    }
+    CertFreeCertificateContext(certificate);
+    return result;
+}
+
+bool TlsChannel::send(const char* bytes, size_t length)
+{
+    char message[kLargestMessage];
+    if (length > sizes_.cbMaximumMessage || sizes_.cbHeader + length + sizes_.cbTrailer > sizeof message)
+        return false;
+    memcpy(message + sizes_.cbHeader, bytes, length);
+    SecBuffer parts[4] = {
+        buffer(SECBUFFER_STREAM_HEADER, message, sizes_.cbHeader),
+        buffer(SECBUFFER_DATA, message + sizes_.cbHeader, length),
+        buffer(SECBUFFER_STREAM_TRAILER, message + sizes_.cbHeader + length, sizes_.cbTrailer),
+        buffer(SECBUFFER_EMPTY),
+    };
+    SecBufferDesc list = bufferList(parts, 4);
+    if (EncryptMessage(&context_, 0, &list, 0) != SEC_E_OK)
+        return false;
+    return socket_->send(message, parts[0].cbBuffer + parts[1].cbBuffer + parts[2].cbBuffer);
+}
+
+int TlsChannel::receive(char* bytes, size_t capacity, const Deadline& deadline)
+{
+    while (plainLength_ == 0) {
+        if (ended_)
+            return kReceiveClosed;
+        if (recordsLength_ > 0 && decryptRecord())
+            continue;
+        int answer;
+        if (!ended_ && !receiveRecords(deadline, answer)) {
+            if (answer == kReceiveClosed)
+                ended_ = true;
+            return answer;
+        }
+    }
+    size_t length = capacity < plainLength_ ? capacity : plainLength_;
+    memcpy(bytes, plain_ + plainStart_, length);
+    plainStart_ += length;
+    plainLength_ -= length;
+    return static_cast<int>(length);
+}
+
+// Decrypts the first whole record held. False when none is whole yet (or
+// the channel has ended); true once its text, if any, is in plain_.
+bool TlsChannel::decryptRecord()
+{
+    SecBuffer parts[4] = {buffer(SECBUFFER_DATA, records_, recordsLength_), buffer(SECBUFFER_EMPTY),
+                          buffer(SECBUFFER_EMPTY), buffer(SECBUFFER_EMPTY)};
+    SecBufferDesc list = bufferList(parts, 4);
+    SECURITY_STATUS status = DecryptMessage(&context_, &list, 0, NULL);
+    if (status == SEC_E_INCOMPLETE_MESSAGE)
+        return false;
+    if (status != SEC_E_OK) {
+        // The server's close_notify, a renegotiation (which Wine cannot do)
+        // or a broken record: nothing more can be read.
+        ended_ = true;
+        return false;
+    }
+    const SecBuffer* extra = NULL;
+    for (const SecBuffer& part : parts) {
+        if (part.BufferType == SECBUFFER_DATA && part.cbBuffer <= sizeof plain_) {
+            memcpy(plain_, part.pvBuffer, part.cbBuffer);
+            plainStart_ = 0;
+            plainLength_ = part.cbBuffer;
+        } else if (part.BufferType == SECBUFFER_EXTRA) {
+            extra = &part;
+        }
+    }
+    if (extra)
+        keepExtra(*extra);
+    else
+        recordsLength_ = 0;
+    return true;
+}
+
+// Adds what one receive brings to the records held. False with answer set
+// to kReceiveClosed or kReceiveTimedOut when nothing came.
+bool TlsChannel::receiveRecords(const Deadline& deadline, int& answer)
+{
+    if (recordsLength_ == sizeof records_) {
+        answer = kReceiveClosed;   // no record is this long
+        return false;
+    }
+    answer = socket_->receive(records_ + recordsLength_, sizeof records_ - recordsLength_, deadline);
+    if (answer <= 0)
+        return false;
+    recordsLength_ += static_cast<size_t>(answer);
+    return true;
+}
+
+void TlsChannel::keepExtra(const SecBuffer& extra)
+{
+    // The extra bytes are the last ones held.
+    memmove(records_, records_ + recordsLength_ - extra.cbBuffer, extra.cbBuffer);
+    recordsLength_ = extra.cbBuffer;
+}
+
+bool TlsChannel::sendToken(SecBuffer& token)
+{
+    if (!token.pvBuffer)
+        return true;
+    bool sent = token.cbBuffer == 0 || socket_->send(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
+    FreeContextBuffer(token.pvBuffer);
+    token.pvBuffer = NULL;
+    return sent;
+}
+
+void TlsChannel::shutdown()
+{
+    if (!haveContext_ || ended_)
+        return;
+    DWORD kind = SCHANNEL_SHUTDOWN;
+    SecBuffer control = buffer(SECBUFFER_TOKEN, &kind, sizeof kind);
+    SecBufferDesc controlList = bufferList(&control, 1);
+    if (ApplyControlToken(&context_, &controlList) != SEC_E_OK)
+        return;
+    SecBuffer out = buffer(SECBUFFER_TOKEN);
+    SecBufferDesc outList = bufferList(&out, 1);
+    ULONG attributes = 0;
+    InitializeSecurityContextA(&credentials_, &context_, NULL, kContextFlags, 0, 0, NULL, 0, NULL, &outList,
+                               &attributes, NULL);
+    sendToken(out);
+    ended_ = true;
+}
