@@ -12,6 +12,18 @@ const DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | IS
 // A POP3 command with its record header and trailer fits easily.
 const size_t kLargestMessage = 2048;
 
+// A TLS record starts with its content type (20 to 23) and the major
+// version 3. A plain POP3 server greets with "+OK" instead; some TLS
+// implementations would take that for the start of a long record and wait
+// for the rest of it.
+bool looksLikeTls(const char* bytes, size_t length)
+{
+    if (length == 0)
+        return false;
+    unsigned char type = static_cast<unsigned char>(bytes[0]);
+    return type >= 20 && type <= 23 && (length < 2 || bytes[1] == 3);
+}
+
 SecBuffer buffer(unsigned long type, void* bytes = NULL, size_t length = 0)
 {
     SecBuffer b;
@@ -105,6 +117,8 @@ TlsResult TlsChannel::handshake(const char* host, const Deadline& deadline)
             int answer;
             if (!receiveRecords(deadline, answer))
                 return answer == kReceiveTimedOut ? TlsResult::timedOut : TlsResult::failed;
+            if (!looksLikeTls(records_, recordsLength_))
+                return TlsResult::failed;
         }
         // Without the second, empty buffer Wine refuses the token.
         SecBuffer in[2] = {buffer(SECBUFFER_TOKEN, records_, recordsLength_), buffer(SECBUFFER_EMPTY)};

@@ -293,3 +293,47 @@ TEST_F(Probe, AServerSlowAtEveryReplyIsCutOffAtTheConversationBound)
     expectReceived(slow, kNoStat);
     scenarioPassed("a server slow at every reply");
 }
+
+// The port after the host name: 995 speaks TLS from the first byte, any
+// other port plain POP3. A server on 995 that does not answer in TLS gets
+// nothing of the account.
+TEST_F(Probe, APortAfterTheHostChoosesItAndOn995OnlyTlsIsSpoken)
+{
+    const char* report = "メールの受信報告";
+    const struct {
+        const char* server;
+        unsigned short port;
+        bool silent;
+        const char* caption;
+        const char* textStart;
+        DWORD atLeastMs;
+    } cases[] = {
+        {"127.0.0.150:110", 110, false, report, "user に 2通", 0},
+        {"127.0.0.151:1110", 1110, false, report, "user に 2通", 0},
+        {"127.0.0.152:995", 995, false, "TLS ERROR!!", "サーバとの暗号化通信（TLS）を開始できませんでした。", 0},
+        {"127.0.0.153:995", 995, true, "TIMEOUT ERROR!!", kTimeout, (kReplyTimeoutSeconds - 1) * 1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.server);
+        std::string host(c.server, strcspn(c.server, ":"));
+        FakePop3Server server(host.c_str(), c.port);
+        ASSERT_TRUE(server.listening());
+        server.on("STAT", pop3Reply("+OK 2 200\r\n"));
+        if (c.silent)
+            server.greeting(pop3Silent());
+        store(c.server);
+        mark();
+        DWORD start = GetTickCount();
+        EXPECT_EQ(0, theApp.probeAccount(1));
+        EXPECT_GE(GetTickCount() - start, c.atLeastMs);
+        ASSERT_EQ(1, newBoxes()) << boxes.captions();
+        EXPECT_EQ(c.caption, newBox().caption);
+        EXPECT_EQ(0u, newBox().text.find(c.textStart)) << newBox().text;
+        EXPECT_TRUE(server.waitForClientClose(5000));
+        if (c.port == 995)
+            EXPECT_EQ(std::string::npos, server.received().find("USER")) << "nothing of the account in the clear";
+        else
+            expectReceived(server, kAll);
+        scenarioPassed(std::string("server field ") + c.server + (c.silent ? " silent" : ""));
+    }
+}

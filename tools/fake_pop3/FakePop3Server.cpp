@@ -8,7 +8,6 @@
 
 namespace {
 
-const u_short kPop3Port = 110;
 const int kBacklog = 4;
 // A connection to our own queue that is not established within this time
 // was dropped: the queue is full.
@@ -47,11 +46,11 @@ std::string firstWord(const std::string& line)
     return upperCase(line.substr(0, line.find(' ')));
 }
 
-bool toAddress(const char* text, sockaddr_in& address)
+bool toAddress(const char* text, u_short port, sockaddr_in& address)
 {
     address = {};
     address.sin_family = AF_INET;
-    address.sin_port = htons(kPop3Port);
+    address.sin_port = htons(port);
     address.sin_addr.s_addr = inet_addr(text);
     return address.sin_addr.s_addr != INADDR_NONE;
 }
@@ -239,7 +238,7 @@ FakePop3Server::FakePop3Server()
         acceptThread_ = std::thread(&FakePop3Server::acceptLoop, this);
 }
 
-FakePop3Server::FakePop3Server(const char* address)
+FakePop3Server::FakePop3Server(const char* address, u_short port) : port_(port)
 {
     start();
     if (listenOn(address))
@@ -286,7 +285,7 @@ FakePop3Server::~FakePop3Server()
 bool FakePop3Server::listenOn(const char* address)
 {
     sockaddr_in local;
-    if (!toAddress(address, local))
+    if (!toAddress(address, port_, local))
         return false;
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET)
@@ -339,7 +338,7 @@ void FakePop3Server::acceptLoop()
 bool FakePop3Server::fillQueue()
 {
     sockaddr_in own;
-    toAddress(address_, own);
+    toAddress(address_, port_, own);
     if (listen(listener_, 0) == SOCKET_ERROR)
         return false;
     for (int i = 0; i < kMaxFillers; ++i) {

@@ -1,6 +1,6 @@
-// A scriptable POP3 server on 127.0.0.N:110 for the tests, run in-process on
-// its own threads. It answers each command with a scripted step (or a
-// default reply) and records every byte the client sent.
+// A scriptable POP3 server on 127.0.0.N:110 (or another port) for the tests,
+// run in-process on its own threads. It answers each command with a scripted
+// step (or a default reply) and records every byte the client sent.
 #pragma once
 #include <windows.h>
 
@@ -36,8 +36,9 @@ public:
 
     // Listens on the first free address of 127.0.0.20 upwards.
     FakePop3Server();
-    // Listens on this address only; listening() tells whether that worked.
-    explicit FakePop3Server(const char* address);
+    // Listens on this address and port only; listening() tells whether that
+    // worked.
+    explicit FakePop3Server(const char* address, unsigned short port = 110);
     // Stops and joins every thread; connections still open are closed.
     ~FakePop3Server();
     FakePop3Server(const FakePop3Server&) = delete;
@@ -96,6 +97,7 @@ private:
     void joinFinishedWorkers();
 
     char address_[16] = {};
+    unsigned short port_ = 110;
     UINT_PTR listener_ = kNoSocket;
     HANDLE stopEvent_ = NULL;
     HANDLE acceptEvent_ = NULL;
