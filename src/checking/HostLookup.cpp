@@ -56,14 +56,14 @@ LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs)
     lookup->holders = 2;
     lookup->done = CreateEventA(NULL, TRUE, FALSE, NULL);
     strncpy(lookup->name, name, sizeof lookup->name - 1);
-    HANDLE thread = lookup->done ? CreateThread(NULL, 0, lookUpOnItsOwn, lookup, 0, NULL) : NULL;
-    if (!thread) {
+    // A worker of the system's thread pool: it is kept between lookups, where
+    // a thread of its own would be made anew, at a cost, for every probe.
+    if (!lookup->done || !QueueUserWorkItem(lookUpOnItsOwn, lookup, WT_EXECUTELONGFUNCTION)) {
         if (lookup->done)
             CloseHandle(lookup->done);
         delete lookup;
         return LookupResult::notFound;
     }
-    CloseHandle(thread);
 
     LookupResult result = LookupResult::timedOut;
     if (WaitForSingleObject(lookup->done, boundMs) == WAIT_OBJECT_0) {

@@ -7,7 +7,7 @@ const DWORD kLookupTimeoutSeconds = 15;
 
 enum class LookupResult { found, notFound, timedOut };
 
-// The first address of the host. The lookup runs on a thread of its own;
+// The first address of the host. The lookup runs on a worker thread;
 // one that runs out of time is left to finish there and touches nothing of
 // the caller's when it does.
 LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs);
