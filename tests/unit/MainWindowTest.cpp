@@ -111,28 +111,41 @@ TEST_F(MainWindow, IntervalArrowsStopAtZeroAndNinetyNineAndTypingDoesNothing)
     EXPECT_EQ(0, saved.intervalMinutes);
 }
 
-TEST_F(MainWindow, ShowStopsTheTimerAndClosingHidesAndRestartsIt)
+TEST_F(MainWindow, ShowStopsTheTimerAndClosingOrMinimizingSavesHidesAndRestartsIt)
 {
     startProgram();
     EXPECT_TRUE(schedulerTimerRunning());
-    SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
-    EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
-    EXPECT_FALSE(schedulerTimerRunning());
+    const struct { const char* way; UINT message; WPARAM wParam; } ways[] = {
+        {"close", WM_CLOSE, 0},
+        {"minimize", WM_SYSCOMMAND, SC_MINIMIZE},
+        {"close after a minimize", WM_CLOSE, 0},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
+        EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
+        EXPECT_FALSE(IsIconic(theApp.mainWindow)) << "shown restored";
+        EXPECT_FALSE(schedulerTimerRunning());
 
-    // Esc reaches the dialog as IDCANCEL, which leaves the window shown.
-    MSG escape = {};
-    escape.hwnd = GetDlgItem(theApp.mainWindow, IDC_ACCOUNT_LIST);
-    escape.message = WM_KEYDOWN;
-    escape.wParam = VK_ESCAPE;
-    IsDialogMessageA(theApp.mainWindow, &escape);
-    pumpMessages();
-    EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
-    SendMessageA(theApp.mainWindow, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
+        // Esc reaches the dialog as IDCANCEL, which leaves the window shown.
+        MSG escape = {};
+        escape.hwnd = GetDlgItem(theApp.mainWindow, IDC_ACCOUNT_LIST);
+        escape.message = WM_KEYDOWN;
+        escape.wParam = VK_ESCAPE;
+        IsDialogMessageA(theApp.mainWindow, &escape);
+        pumpMessages();
+        EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
+        SendMessageA(theApp.mainWindow, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
 
-    closeWindow();
-    EXPECT_FALSE(IsWindowVisible(theApp.mainWindow));
-    EXPECT_TRUE(schedulerTimerRunning());
+        check(IDC_LAN_MODE, !isChecked(IDC_LAN_MODE));
+        SendMessageA(theApp.mainWindow, way.message, way.wParam, 0);
+        EXPECT_FALSE(IsWindowVisible(theApp.mainWindow));
+        EXPECT_TRUE(schedulerTimerRunning());
+        SettingsRecord saved = {};
+        ASSERT_TRUE(readSettings(iniPath, saved));
+        EXPECT_EQ(isChecked(IDC_LAN_MODE), saved.lanMode == 1) << "saved";
+    }
     EXPECT_EQ(0, boxes.count());
 }
 
