@@ -104,7 +104,7 @@ bool MailCheckerApp::isChecked(int controlId)
 void MailCheckerApp::loadSettings()
 {
     bool settingsRead = readSettingsRecord();
-    bool accountsKnown = settleAccountCount(settingsRead);
+    bool accountsWithoutSettings = !settleAccountCount(settingsRead);
     settings.intervalMinutes = intervalInRange(settings.intervalMinutes);
     refreshAccountList();
 
@@ -131,7 +131,7 @@ void MailCheckerApp::loadSettings()
                         settings.intervalMinutes);
 
     // Once the window is complete: the box lets tray messages in.
-    if (!accountsKnown)
+    if (accountsWithoutSettings)
         showBox(NULL, Box::settingsUnreadable);
 }
 

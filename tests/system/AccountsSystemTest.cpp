@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -446,22 +447,15 @@ std::ostream& operator<<(std::ostream& out, const WriteFailure& row) { return ou
 
 const Lines kFour = {"u1", "u2", "u3", "u4"};
 
-// The caption and owner of the box that ends the command.
-struct Outcome {
-    SeenBox box;
-    HWND expectedOwner;
-};
-
-Outcome runCommand(AppDriver& app, const WriteFailure& row, HWND dialog)
+// The box that ends the command.
+SeenBox runCommand(AppDriver& app, const WriteFailure& row, HWND dialog)
 {
-    if (row.command != Command::remove) {
-        PostMessageA(dialog, WM_COMMAND, IDC_REGISTER, 0);
-        return {app.answerBox(IDOK), dialog};
-    }
+    if (row.command != Command::remove)
+        return pressRegister(app, dialog);
     app.selectLine(row.line);
     app.command(IDC_DELETE_ACCOUNT);
     EXPECT_EQ("DELETE DATA??", app.answerBox(IDYES).caption);
-    return {app.answerBox(IDOK), app.window()};
+    return app.answerBox(IDOK);
 }
 
 }  // namespace
@@ -514,12 +508,11 @@ TEST_P(WriteFailures, LeaveTheFileAsItWasAndTheSameCommandWorksAfterwards)
     }
     const std::string before = fileText(ini);
 
-    Outcome failed = runCommand(app, row, dialog);
-    const char* errorCaption = row.command == Command::remove ? "DELETE ERROR!!" : "WRITE ERROR!!";
-    expectBox(failed.box, errorCaption,
-              row.command == Command::remove ? "設定ファイルに書き込めなかったため、削除できませんでした。"
-                                             : "設定ファイルに書き込めなかったため、登録できませんでした。",
-              failed.expectedOwner, BoxIcon::error);
+    const bool removing = row.command == Command::remove;
+    expectBox(runCommand(app, row, dialog), removing ? "DELETE ERROR!!" : "WRITE ERROR!!",
+              removing ? "設定ファイルに書き込めなかったため、削除できませんでした。"
+                       : "設定ファイルに書き込めなかったため、登録できませんでした。",
+              removing ? app.window() : dialog, BoxIcon::error);
     ASSERT_TRUE(app.sync());
     EXPECT_EQ(shown, app.listLines());
     EXPECT_EQ(before, fileText(ini));
@@ -543,8 +536,7 @@ TEST_P(WriteFailures, LeaveTheFileAsItWasAndTheSameCommandWorksAfterwards)
         disk.empty();
         break;
     }
-    Outcome worked = runCommand(app, row, dialog);
-    EXPECT_EQ(row.command == Command::remove ? "DELETE DATA!!" : "INPUT DATA!!", worked.box.caption);
+    EXPECT_EQ(removing ? "DELETE DATA!!" : "INPUT DATA!!", runCommand(app, row, dialog).caption);
     ASSERT_TRUE(app.sync());
     EXPECT_EQ(row.after, app.listLines());
     EXPECT_EQ(static_cast<int>(row.after.size()), storedCount(app));
