@@ -24,6 +24,10 @@ public:
 
     // Settings file
     bool readSettingsRecord();
+    // The count in use: never negative, never beyond the last record the
+    // file holds. False when the settings value could not be read although
+    // accounts are stored.
+    bool settleAccountCount(bool settingsRead);
     bool writeSettingsRecord();
     bool readAccountRecord(int accountNumber);
     bool writeAccountRecord(int accountNumber);

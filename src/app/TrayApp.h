@@ -40,5 +40,6 @@ public:
     void restoreTrayIcon();
     void showTrayMenu(int menuId);
 
-    static void settingsFilePath(char (&path)[MAX_PATH]);
+    // False when the program's own path does not fit the buffer.
+    static bool settingsFilePath(char (&path)[MAX_PATH]);
 };

@@ -38,3 +38,41 @@ inline void terminateTextFields(AccountRecord& record)
     terminateField(record.server);
     terminateField(record.mailerPath);
 }
+
+// Bytes after a text's terminator mean nothing, but they would carry
+// whatever the buffer held before (another account's password among it) into
+// the file. Records are stored with zeros there, and in the alignment.
+template <unsigned N>
+inline void clearAfterTerminator(char (&field)[N])
+{
+    bool ended = false;
+    for (unsigned i = 0; i < N; ++i) {
+        ended = ended || field[i] == '\0';
+        if (ended)
+            field[i] = '\0';
+    }
+}
+
+inline void clearUnusedBytes(AccountRecord& record)
+{
+    clearAfterTerminator(record.userName);
+    clearAfterTerminator(record.account);
+    clearAfterTerminator(record.password);
+    clearAfterTerminator(record.server);
+    clearAfterTerminator(record.mailerPath);
+}
+
+inline void clearUnusedBytes(SettingsRecord& settings)
+{
+    for (uint8_t& byte : settings.alignment)
+        byte = 0;
+}
+
+// The interval's arrows stop at 0 and 99; a value from a hand-edited file is
+// brought into the same range.
+const int32_t kIntervalMaximum = 99;
+
+inline int32_t intervalInRange(int32_t minutes)
+{
+    return minutes < 0 ? 0 : minutes > kIntervalMaximum ? kIntervalMaximum : minutes;
+}

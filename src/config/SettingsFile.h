@@ -22,3 +22,7 @@ bool writeProfileRecord(const char* path, const char* section, const char* key,
                         const void* source, UINT size);
 
 void accountSectionName(int accountNumber, char (&section)[32]);
+
+// The highest account number, at most limit, whose record the file holds; 0
+// when there is none. Takes time in proportion to the sections present.
+int highestAccountRecord(int32_t limit);

@@ -15,6 +15,15 @@ const BoxText alreadyRunning = {
 const BoxText settingsNotSaved = {
     "設定ファイルに書き込めませんでした。\n変更した設定は保存されていません。",
     "SAVE ERROR!!", MB_ICONERROR };
+const BoxText settingsUnreadable = {
+    "設定ファイルの設定データが壊れているため、読み込めませんでした。\n"
+    "アカウントは設定ファイルにある分をそのまま使います。\n"
+    "オプションと巡回間隔は初期値に戻っています。設定画面でご確認ください。",
+    "SETTINGS DATA ERROR!!", MB_ICONWARNING };
+const BoxText pathTooLong = {
+    "プログラムの置き場所のパスが長すぎるため、設定ファイルを開けません。\n"
+    "もっと短いパスのフォルダに移してから起動してください。",
+    "PATH ERROR!!", MB_ICONERROR };
 
 const BoxText winsockStartup = {
     "WinSockのバージョンやりソースの割り当てでミスが起こりました。",
@@ -69,7 +78,7 @@ const BoxText confirmDelete = {
 const BoxText deleted = {
     "削除しました！！", "DELETE DATA!!", MB_ICONWARNING };
 const BoxText deleteNotSaved = {
-    "設定ファイルに書き込めませんでした。\n一覧は設定ファイルの内容に合わせて表示し直します。",
+    "設定ファイルに書き込めなかったため、削除できませんでした。",
     "DELETE ERROR!!", MB_ICONERROR };
 const BoxText inputMissing = {
     "データの入力ミスがあります。", "DATA MISS!!", MB_ICONERROR };

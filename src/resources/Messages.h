@@ -20,6 +20,8 @@ namespace Box {
 // Start-up and the settings window
 extern const BoxText alreadyRunning;
 extern const BoxText settingsNotSaved;
+extern const BoxText settingsUnreadable;
+extern const BoxText pathTooLong;
 
 // POP3 probe
 extern const BoxText winsockStartup;

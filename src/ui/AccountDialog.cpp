@@ -3,6 +3,7 @@
 #include "ui/AccountDialog.h"
 #include "app/MailCheckerApp.h"
 #include "checking/ServerAddress.h"
+#include "config/SettingsFileChange.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
@@ -81,17 +82,19 @@ void MailCheckerApp::chooseMailProgram(HWND dialog)
 {
     static const char filter[] = "実行ファイル(*.exe)\0*.exe\0";
 
-    // Offer the path the dialog shows, not whatever account workRecord last
-    // carried.
-    readField(dialog, IDC_MAILER_PATH, workRecord.mailerPath);
+    // A buffer of the dialog's own: a round started from the tray while it
+    // is open reloads workRecord, and would change the path the user picks.
+    // It offers the path the dialog shows.
+    char chosenPath[sizeof workRecord.mailerPath];
+    readField(dialog, IDC_MAILER_PATH, chosenPath);
 
     OPENFILENAMEA request;
     memset(&request, 0, sizeof request);
     request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     request.hwndOwner = dialog;
     request.lpstrFilter = filter;
-    request.lpstrFile = workRecord.mailerPath;
-    request.nMaxFile = sizeof workRecord.mailerPath;
+    request.lpstrFile = chosenPath;
+    request.nMaxFile = sizeof chosenPath;
     request.lpstrTitle = "メールソフトの選択";
     request.Flags = OFN_HIDEREADONLY | OFN_CREATEPROMPT;
 
@@ -99,11 +102,11 @@ void MailCheckerApp::chooseMailProgram(HWND dialog)
     if (!chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
         // A stored path the dialog cannot take as a start would keep it from
         // opening at all; start from an empty name instead.
-        workRecord.mailerPath[0] = '\0';
+        chosenPath[0] = '\0';
         chosen = GetOpenFileNameA(&request);
     }
     if (chosen)
-        SetWindowTextA(GetDlgItem(dialog, IDC_MAILER_PATH), workRecord.mailerPath);
+        SetWindowTextA(GetDlgItem(dialog, IDC_MAILER_PATH), chosenPath);
     else
         SendDlgItemMessageA(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_UNCHECKED, 0);
 }
@@ -138,24 +141,21 @@ bool MailCheckerApp::registerAccount(HWND dialog)
         showBox(dialog, Box::serverFieldInvalid);
         return false;
     }
-
-    const int32_t previousCount = settings.accountCount;
-    if (editMode == 0)
-        settings.accountCount += 1;
     workRecord.launchMailer = isToggleDown(dialog) ? 1 : 0;
 
-    if (!writeAccountRecord(accountNumber) || !writeSettingsRecord()) {
-        // The dialog stays open with the input, and the list shows what the
-        // file holds.
-        settings.accountCount = previousCount;
-        refreshAccountList();
-        // The rebuild drops the selection, and the next "登録" of an edit
-        // finds its record by it.
-        if (editMode == 1)
-            SendDlgItemMessageA(mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, accountNumber - 1, 0);
+    // The record and the count that lists it are stored together or not at
+    // all; on failure the dialog stays open with the input.
+    SettingsRecord stored = settings;
+    if (editMode == 0)
+        stored.accountCount = accountNumber;
+    SettingsFileChange change;
+    change.putAccount(accountNumber, workRecord);
+    change.putSettings(stored);
+    if (!change.commit()) {
         showBox(dialog, Box::registerNotSaved);
         return false;
     }
+    settings.accountCount = stored.accountCount;
     refreshAccountList();
     showBox(dialog, Box::registered);
     return true;

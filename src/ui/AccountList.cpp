@@ -1,9 +1,12 @@
 // The account list of the settings window. Line i (from 0) is record i + 1;
 // the position alone links a line to its record.
 #include "app/MailCheckerApp.h"
+#include "config/SettingsFileChange.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 #include "ui/AccountDialog.h"
+
+#include <cstring>
 
 namespace {
 
@@ -25,6 +28,19 @@ void openAccountDialog()
     // so that the next "新規登録" is not taken for an edit.
     if (theApp.accountDialogResult == -1)
         theApp.editMode = 0;
+}
+
+// Each account keeps its last STAT reply when the records after a deleted
+// one move down; otherwise the next account would inherit the deleted one's
+// and miss its own news.
+void moveStatusSlotsDown(int deletedNumber, int formerCount)
+{
+    const int lastSlot = formerCount < kStatusSlots - 1 ? formerCount : kStatusSlots - 1;
+    if (deletedNumber < 1 || deletedNumber > lastSlot)
+        return;
+    for (int n = deletedNumber; n < lastSlot; ++n)
+        memcpy(theApp.lastStatus[n], theApp.lastStatus[n + 1], sizeof theApp.lastStatus[n]);
+    memset(theApp.lastStatus[lastSlot], 0, sizeof theApp.lastStatus[lastSlot]);
 }
 
 }  // namespace
@@ -64,24 +80,23 @@ void MailCheckerApp::deleteAccount(int selection)
     if (showBox(mainWindow, Box::confirmDelete) != IDYES)
         return;
 
-    sendToList(LB_DELETESTRING, selection, 0);
-    settings.accountCount -= 1;
-    if (!writeSettingsRecord()) {
-        // Nothing in the file has changed: show it as it is.
-        settings.accountCount += 1;
-        refreshAccountList();
+    const int32_t formerCount = settings.accountCount;
+    SettingsRecord stored = settings;
+    stored.accountCount = formerCount - 1;
+    SettingsFileChange change;
+    change.putSettings(stored);
+    // Move every later record down one number. They are read from the file
+    // as it is; only the copy that replaces it as a whole is written.
+    for (int k = selection + 1; k <= stored.accountCount; ++k) {
+        readAccountRecord(k + 1);
+        change.putAccount(k, workRecord);
+    }
+    if (!change.commit()) {
         showBox(mainWindow, Box::deleteNotSaved);
         return;
     }
-    // Move every later record down one number, lowest first, so each is read
-    // before its old number is overwritten.
-    for (int k = selection + 1; k <= settings.accountCount; ++k) {
-        readAccountRecord(k + 1);
-        if (!writeAccountRecord(k)) {
-            refreshAccountList();
-            showBox(mainWindow, Box::deleteNotSaved);
-            return;
-        }
-    }
+    sendToList(LB_DELETESTRING, selection, 0);
+    settings.accountCount = stored.accountCount;
+    moveStatusSlotsDown(selection + 1, formerCount);
     showBox(mainWindow, Box::deleted);
 }

@@ -10,8 +10,6 @@
 
 namespace {
 
-const int kIntervalMaximum = 99;
-
 // Sent by the shell to every top-level window when the taskbar is created
 // again, after Explorer has restarted.
 UINT taskbarCreatedMessage()
@@ -57,7 +55,7 @@ void onCommand(HWND window, WORD id, WORD notification)
     case IDM_SHOW_WINDOW:
         // No timed rounds while the user may be changing the settings.
         stopSchedulerTimer(window);
-        ShowWindow(window, SW_SHOW);
+        ShowWindow(window, SW_RESTORE);
         break;
     case IDM_EXIT:
         theApp.requestQuit(0);
@@ -74,6 +72,12 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CLOSE:
         theApp.saveSettings();
+        break;
+    case WM_SIZE:
+        // Minimized, the window would keep the timer stopped with nothing
+        // on screen to say so: it is closed instead.
+        if (wParam == SIZE_MINIMIZED)
+            theApp.saveSettings();
         break;
     case WM_COMMAND:
         onCommand(window, LOWORD(wParam), HIWORD(wParam));
@@ -99,7 +103,9 @@ bool MailCheckerApp::isChecked(int controlId)
 
 void MailCheckerApp::loadSettings()
 {
-    readSettingsRecord();
+    bool settingsRead = readSettingsRecord();
+    bool accountsWithoutSettings = !settleAccountCount(settingsRead);
+    settings.intervalMinutes = intervalInRange(settings.intervalMinutes);
     refreshAccountList();
 
     const struct {
@@ -123,6 +129,10 @@ void MailCheckerApp::loadSettings()
                         0, 0, 0, 0, mainWindow, IDC_INTERVAL_SPIN, instance,
                         GetDlgItem(mainWindow, IDC_INTERVAL), kIntervalMaximum, 0,
                         settings.intervalMinutes);
+
+    // Once the window is complete: the box lets tray messages in.
+    if (accountsWithoutSettings)
+        showBox(NULL, Box::settingsUnreadable);
 }
 
 void MailCheckerApp::saveSettings()

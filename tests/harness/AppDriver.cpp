@@ -16,15 +16,22 @@ namespace {
 const char kMainCaption[] = "Quillora V2.10";
 const DWORD kPollPause = 20;  // ms between looks at the program's windows
 
-std::string makeFolder()
+std::string tempFolder()
 {
     char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
+    DWORD length = GetTempPathA(MAX_PATH, temp);
+    return std::string(temp, length && temp[length - 1] == '\\' ? length - 1 : length);
+}
+
+std::string makeFolder(const std::string& parent)
+{
     char folder[MAX_PATH];
     for (unsigned n = GetTickCount();; ++n) {
-        snprintf(folder, sizeof folder, "%squillora-%lu-%u", temp, GetCurrentProcessId(), n);
+        snprintf(folder, sizeof folder, "%s\\quillora-%lu-%u", parent.c_str(), GetCurrentProcessId(), n);
         if (CreateDirectoryA(folder, NULL))
             return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return folder;   // start() will fail and say so
     }
 }
 
@@ -121,7 +128,9 @@ DWORD WINAPI PendingSend::run(void* self)
 bool PendingSend::wait(DWORD timeoutMs) { return WaitForSingleObject(thread_, timeoutMs) == WAIT_OBJECT_0; }
 bool PendingSend::done() const { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }
 
-AppDriver::AppDriver() : folder_(makeFolder())
+AppDriver::AppDriver() : AppDriver(tempFolder()) {}
+
+AppDriver::AppDriver(const std::string& parentFolder) : folder_(makeFolder(parentFolder))
 {
     CopyFileA(QUILLORA_EXE, programPath().c_str(), FALSE);
     // The test double of the Remote Access Service, when the test has one.

@@ -31,6 +31,8 @@ private:
 class AppDriver {
 public:
     AppDriver();
+    // The copy in a folder made inside parentFolder.
+    explicit AppDriver(const std::string& parentFolder);
     ~AppDriver();
 
     const std::string& folder() const { return folder_; }

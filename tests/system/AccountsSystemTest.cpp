@@ -1,12 +1,16 @@
 // The account list and the account dialog of the real program, driven from
 // outside: what each command shows, what it stores and what it leaves alone.
 #include "AppDriver.h"
+#include "HostShell.h"
 #include "TestSettings.h"
+#include "app/TrayApp.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <memory>
 
 using namespace testsettings;
 
@@ -30,11 +34,15 @@ AccountRecord recordFor(const std::string& userName, const std::string& mailerPa
     return makeAccount(f[0].c_str(), f[1].c_str(), f[2].c_str(), f[3].c_str(), mailerPath.c_str(), launch);
 }
 
+// An empty name leaves its record out of the file.
 void writeAccounts(const std::string& ini, const Lines& names)
 {
     ASSERT_TRUE(writeSettings(ini, makeSettings(static_cast<int>(names.size()))));
-    for (size_t i = 0; i < names.size(); ++i)
-        ASSERT_TRUE(writeAccount(ini, static_cast<int>(i) + 1, recordFor(names[i])));
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!names[i].empty()) {
+            ASSERT_TRUE(writeAccount(ini, static_cast<int>(i) + 1, recordFor(names[i])));
+        }
+    }
 }
 
 int storedCount(const AppDriver& app)
@@ -345,3 +353,212 @@ TEST(AccountList, AnUnreadableRecordKeepsItsPlaceAndASixteenthAccountIsRefused)
     EXPECT_EQ(before, fileText(app.iniPath()));
     EXPECT_EQ(names, app.listLines());
 }
+
+TEST(AccountDialog, ARoundWhileTheFileDialogIsOpenLeavesThePathTheUserChose)
+{
+    AppDriver app;
+    const std::string mailer = mailerCopy(app);
+    ASSERT_TRUE(writeSettings(app.iniPath(), makeSettings(2)));
+    ASSERT_TRUE(writeAccount(app.iniPath(), 1, recordFor("a", app.folder() + "\\a-mailer.exe")));
+    ASSERT_TRUE(writeAccount(app.iniPath(), 2, recordFor("b", app.folder() + "\\b-mailer.exe")));
+    ASSERT_TRUE(app.start());
+    SendDlgItemMessageA(app.window(), IDC_LAN_MODE, BM_SETCHECK, BST_CHECKED, 0);
+    HWND dialog = openDialog(app);
+    fillDialog(app, dialog, fieldsFor("new"));
+    app.click(dialog, IDC_LAUNCH_MAILER);
+    HWND files = app.waitForWindow(kFileDialogCaption);
+    ASSERT_NE(nullptr, GetDlgItem(files, kFileNameCombo));
+    SendMessageA(GetDlgItem(files, kFileNameCombo), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(mailer.c_str()));
+
+    // A tray click starts a round; the file dialog takes its OK while the
+    // round shows the box of account 1, and the round then reads account 2.
+    app.post(WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+    PostMessageA(files, WM_COMMAND, IDOK, 0);
+    for (int account = 1; account <= 2; ++account)
+        EXPECT_NE("(no box)", app.answerBox(IDOK).caption) << "neither server answers";
+    EXPECT_TRUE(app.windowGone(files));
+    ASSERT_TRUE(app.sync());
+    EXPECT_EQ(mailer, app.itemText(dialog, IDC_MAILER_PATH));
+    expectRegistered(app, dialog);
+    EXPECT_EQ(mailer, stored(app, 3).mailerPath);
+}
+
+namespace {
+
+// A tmpfs of 2 MB in the test's own folder, for a disk that is full.
+// Mounting needs root, or a user and mount namespace of the test run's own.
+class SmallDisk {
+public:
+    SmallDisk() : folder_(testProgramFolder() + "\\small-disk") {}
+    ~SmallDisk()
+    {
+        DeleteFileA(filler().c_str());
+        if (mounted_)
+            runOnHost({"umount", unix_});
+        RemoveDirectoryA(folder_.c_str());
+    }
+    bool mount()
+    {
+        CreateDirectoryA(folder_.c_str(), NULL);
+        unix_ = unixPathOf(folder_);
+        mounted_ = !unix_.empty() &&
+                   runOnHost({"sh", "-c", "mount -t tmpfs -o size=2m quillora-small-disk \"$0\" 2>/dev/null", unix_}) == 0;
+        return mounted_;
+    }
+    // All but one page: a copy of a 4 KB file still fits, a longer rewrite
+    // of it is cut at 4096 bytes.
+    bool fillAllButOnePage()
+    {
+        ULARGE_INTEGER available = {};
+        GetDiskFreeSpaceExA((folder_ + "\\").c_str(), &available, NULL, NULL);
+        HANDLE file = CreateFileA(filler().c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        std::vector<char> block(4096, 'x');
+        DWORD written = 0;
+        for (ULONGLONG left = available.QuadPart - 4096; left > 0; left -= written) {
+            if (!WriteFile(file, block.data(), static_cast<DWORD>(std::min<ULONGLONG>(left, block.size())), &written, NULL))
+                break;
+        }
+        CloseHandle(file);
+        GetDiskFreeSpaceExA((folder_ + "\\").c_str(), &available, NULL, NULL);
+        return available.QuadPart == 4096;
+    }
+    void empty() { DeleteFileA(filler().c_str()); }
+    const std::string& folder() const { return folder_; }
+
+private:
+    std::string filler() const { return folder_ + "\\filler"; }
+    std::string folder_, unix_;
+    bool mounted_ = false;
+};
+
+enum class Condition { heldOpen, readOnly, directory, fullDisk };
+enum class Command { remove, registerNew, edit };
+
+struct WriteFailure {
+    const char* name;
+    Condition condition;
+    Lines records;     // "" for a record missing from the file
+    Command command;
+    int line;          // removed or edited
+    Lines after;       // once the command has worked
+};
+
+std::ostream& operator<<(std::ostream& out, const WriteFailure& row) { return out << row.name; }
+
+const Lines kFour = {"u1", "u2", "u3", "u4"};
+
+// The box that ends the command.
+SeenBox runCommand(AppDriver& app, const WriteFailure& row, HWND dialog)
+{
+    if (row.command != Command::remove)
+        return pressRegister(app, dialog);
+    app.selectLine(row.line);
+    app.command(IDC_DELETE_ACCOUNT);
+    EXPECT_EQ("DELETE DATA??", app.answerBox(IDYES).caption);
+    return app.answerBox(IDOK);
+}
+
+}  // namespace
+
+class WriteFailures : public ::testing::TestWithParam<WriteFailure> {};
+
+TEST_P(WriteFailures, LeaveTheFileAsItWasAndTheSameCommandWorksAfterwards)
+{
+    const WriteFailure& row = GetParam();
+    SmallDisk disk;
+    std::unique_ptr<AppDriver> driver;
+    if (row.condition == Condition::fullDisk) {
+        if (!disk.mount())
+            GTEST_SKIP() << "cannot mount a small tmpfs here: needs root, or a user and mount namespace";
+        driver = std::make_unique<AppDriver>(disk.folder());
+    } else {
+        driver = std::make_unique<AppDriver>();
+    }
+    AppDriver& app = *driver;
+    const std::string ini = app.iniPath(), copy = ini.substr(0, ini.size() - 3) + "new";
+    writeAccounts(ini, row.records);
+    if (row.condition == Condition::fullDisk) {
+        ASSERT_TRUE(disk.fillAllButOnePage());
+    }
+    ASSERT_TRUE(app.start());
+    const Lines shown = app.listLines();
+    HWND dialog = NULL;
+    if (row.command != Command::remove) {
+        dialog = openDialog(app, row.command == Command::edit ? row.line : -1);
+        app.setItemText(dialog, IDC_USER_NAME, "changed");
+        if (row.command == Command::registerNew)
+            fillDialog(app, dialog, fieldsFor("changed"));
+    }
+
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    switch (row.condition) {
+    case Condition::heldOpen:   // reads, but neither writes nor lets the file be replaced
+        holder = CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+        break;
+    case Condition::readOnly:
+        ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+        break;
+    case Condition::directory:
+        ASSERT_TRUE(MoveFileA(ini.c_str(), (ini + ".away").c_str()));
+        ASSERT_TRUE(CreateDirectoryA(ini.c_str(), NULL));
+        break;
+    case Condition::fullDisk:
+        break;
+    }
+    const std::string before = fileText(ini);
+
+    const bool removing = row.command == Command::remove;
+    expectBox(runCommand(app, row, dialog), removing ? "DELETE ERROR!!" : "WRITE ERROR!!",
+              removing ? "設定ファイルに書き込めなかったため、削除できませんでした。"
+                       : "設定ファイルに書き込めなかったため、登録できませんでした。",
+              removing ? app.window() : dialog, BoxIcon::error);
+    ASSERT_TRUE(app.sync());
+    EXPECT_EQ(shown, app.listLines());
+    EXPECT_EQ(before, fileText(ini));
+    EXPECT_FALSE(fileExists(copy)) << "the copy is removed";
+    if (dialog) {
+        EXPECT_TRUE(IsWindowVisible(dialog)) << "the input stays";
+    }
+
+    switch (row.condition) {
+    case Condition::heldOpen:
+        CloseHandle(holder);
+        break;
+    case Condition::readOnly:
+        SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+        break;
+    case Condition::directory:
+        RemoveDirectoryA(ini.c_str());
+        MoveFileA((ini + ".away").c_str(), ini.c_str());
+        break;
+    case Condition::fullDisk:
+        disk.empty();
+        break;
+    }
+    EXPECT_EQ(removing ? "DELETE DATA!!" : "INPUT DATA!!", runCommand(app, row, dialog).caption);
+    ASSERT_TRUE(app.sync());
+    EXPECT_EQ(row.after, app.listLines());
+    EXPECT_EQ(static_cast<int>(row.after.size()), storedCount(app));
+    ASSERT_TRUE(app.restart());
+    EXPECT_EQ(row.after, app.listLines()) << "as the file has it";
+}
+
+INSTANTIATE_TEST_SUITE_P(Conditions, WriteFailures, ::testing::Values(
+    // Another program holds the file: the copy is written and checked, and
+    // only the last step, the replace, fails.
+    WriteFailure{"HeldOpenAfterTheDeletionsWrites", Condition::heldOpen, kFour, Command::remove, 0,
+                 {"u2", "u3", "u4"}},
+    WriteFailure{"ReadOnly", Condition::readOnly, kFour, Command::registerNew, -1,
+                 {"u1", "u2", "u3", "u4", "changed"}},
+    WriteFailure{"DirectoryInItsPlace", Condition::directory, kFour, Command::edit, 1,
+                 {"u1", "changed", "u3", "u4"}},
+    // The registration's copy outgrows the last page: Wine's profile write
+    // answers success on a file cut at 4096 bytes.
+    WriteFailure{"FullDiskRegistration", Condition::fullDisk, kFour, Command::registerNew, -1,
+                 {"u1", "u2", "u3", "u4", "changed"}},
+    // Record 4 is missing, so the deletion's third write adds a section and
+    // finds no room: a failure after its first writes.
+    WriteFailure{"FullDiskPartWayThroughADeletion", Condition::fullDisk, {"u1", "u2", "u3", "", "u5"}, Command::remove, 2,
+                 {"u1", "u2", "", "u5"}}),
+    [](const ::testing::TestParamInfo<WriteFailure>& info) { return std::string(info.param.name); });

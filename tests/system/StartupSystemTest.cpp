@@ -1,6 +1,7 @@
 // The real program from outside: one copy at a time, its tray icon from
 // start to exit, and the settings file it writes when its window closes.
 #include "AppDriver.h"
+#include "HostShell.h"
 #include "TestSettings.h"
 #include "resource.h"
 
@@ -94,4 +95,52 @@ TEST(Startup, OptionsAndAccountsAreAsTheyWereAfterARestart)
     EXPECT_FALSE(app.isChecked(app.window(), IDC_LAN_MODE));
     EXPECT_EQ("15", app.itemText(app.window(), IDC_INTERVAL));
     EXPECT_EQ((std::vector<std::string>{"仕事", "自宅"}), app.listLines());
+}
+
+TEST(Startup, AProgramPathTooLongForItsBufferIsReportedAndTheProgramEnds)
+{
+    AppDriver app;   // for its copy of the program
+    const std::string base = unixPathOf(testProgramFolder());
+    if (base.empty())
+        GTEST_SKIP() << "needs Wine's access to the host";
+    // Windows calls can neither make nor start a path this long; the host's
+    // shell and wine can.
+    const std::string root = base + "/long-path";
+    std::string folder = root;
+    while (folder.size() < 300)
+        folder += "/" + std::string(40, 'x');
+    ASSERT_EQ(0, runOnHost({"sh", "-c", "mkdir -p \"$0\" && cp \"$1\" \"$0/\"", folder, unixPathOf(app.programPath())}));
+    ASSERT_EQ(0, runOnHost({"wine", folder + "/Quillora.exe"}, false));
+
+    HWND box = NULL;
+    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < 15000; Sleep(20))
+        box = FindWindowA("#32770", "PATH ERROR!!");
+    if (!box) {
+        // It runs on with some other settings file: end it, or the next
+        // tests would find it running.
+        DWORD stray = 0;
+        GetWindowThreadProcessId(FindWindowA("#32770", "Quillora V2.10"), &stray);
+        HANDLE process = stray ? OpenProcess(PROCESS_TERMINATE, FALSE, stray) : NULL;
+        if (process)
+            TerminateProcess(process, 1), CloseHandle(process);
+        runOnHost({"rm", "-rf", root});
+        FAIL() << "no PATH ERROR!! box";
+    }
+    SeenBox seen = describeBox(box);
+    EXPECT_EQ("プログラムの置き場所のパスが長すぎるため、設定ファイルを開けません。\n"
+              "もっと短いパスのフォルダに移してから起動してください。", seen.text);
+    EXPECT_EQ(nullptr, seen.owner);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(box, &processId);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+    ASSERT_NE(nullptr, process);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    EXPECT_EQ(0u, code);
+    // Nothing but the program itself in the tree: no other settings file.
+    EXPECT_EQ(0, runOnHost({"sh", "-c", "test \"$(find \"$0\" -type f | wc -l)\" = 1", root}));
+    runOnHost({"rm", "-rf", root});
 }

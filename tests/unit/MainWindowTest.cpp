@@ -111,7 +111,7 @@ TEST_F(MainWindow, IntervalArrowsStopAtZeroAndNinetyNineAndTypingDoesNothing)
     EXPECT_EQ(0, saved.intervalMinutes);
 }
 
-TEST_F(MainWindow, ShowStopsTheTimerAndClosingHidesAndRestartsIt)
+TEST_F(MainWindow, ShowStopsTheTimerAndClosingOrMinimizingSavesHidesAndRestartsIt)
 {
     startProgram();
     EXPECT_TRUE(schedulerTimerRunning());
@@ -130,9 +130,26 @@ TEST_F(MainWindow, ShowStopsTheTimerAndClosingHidesAndRestartsIt)
     SendMessageA(theApp.mainWindow, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
 
-    closeWindow();
-    EXPECT_FALSE(IsWindowVisible(theApp.mainWindow));
-    EXPECT_TRUE(schedulerTimerRunning());
+    // Minimizing is closing: nothing may sit there with the timer stopped.
+    const struct { const char* way; UINT message; WPARAM wParam; } ways[] = {
+        {"close", WM_CLOSE, 0},
+        {"minimize", WM_SYSCOMMAND, SC_MINIMIZE},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        check(IDC_LAN_MODE, !isChecked(IDC_LAN_MODE));
+        SendMessageA(theApp.mainWindow, way.message, way.wParam, 0);
+        EXPECT_FALSE(IsWindowVisible(theApp.mainWindow));
+        EXPECT_TRUE(schedulerTimerRunning());
+        SettingsRecord saved = {};
+        ASSERT_TRUE(readSettings(iniPath, saved));
+        EXPECT_EQ(isChecked(IDC_LAN_MODE), saved.lanMode == 1) << "saved";
+
+        SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
+        EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
+        EXPECT_FALSE(IsIconic(theApp.mainWindow)) << "shown restored";
+        EXPECT_FALSE(schedulerTimerRunning());
+    }
     EXPECT_EQ(0, boxes.count());
 }
 
