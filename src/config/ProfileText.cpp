@@ -110,7 +110,7 @@ bool profileTextHolds(const char* fileText, size_t length, const char* section, 
         while (found < line + lineLength && isBlank(*found))
             ++found;
         size_t foundLength = line + lineLength - found;
-        return foundLength == strlen(value) && memcmp(found, value, foundLength) == 0;
+        return !value || (foundLength == strlen(value) && memcmp(found, value, foundLength) == 0);
     }
     return false;
 }

@@ -11,8 +11,8 @@ void encodeProfileValue(const void* record, size_t size, char* text);
 
 // Whether the text of an INI file (as read from disk, byte-order mark and
 // all) holds, in the first section of that name, a first line for key whose
-// value is exactly value. Section and key names match regardless of case, as
-// the profile functions match them.
+// value is exactly value; with value nullptr, any line for key. Section and
+// key names match regardless of case, as the profile functions match them.
 bool profileTextHolds(const char* text, size_t length, const char* section, const char* key,
                       const char* value);
 

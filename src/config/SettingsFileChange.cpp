@@ -63,11 +63,21 @@ void SettingsFileChange::putAccount(int accountNumber, const AccountRecord& acco
     put(section, kAccountKey, &stored, sizeof stored);
 }
 
+void SettingsFileChange::removeAccount(int accountNumber)
+{
+    char section[32];
+    accountSectionName(accountNumber, section);
+    put(section, kAccountKey, NULL, 0);
+}
+
+// A record of NULL takes the key out.
 void SettingsFileChange::put(const char* section, const char* key, const void* record, UINT size)
 {
     if (failed_)
         return;
-    if (!writeProfileRecord(copyPath_, section, key, record, size)) {
+    bool done = record ? writeProfileRecord(copyPath_, section, key, record, size)
+                       : WritePrivateProfileStringA(section, key, NULL, copyPath_) != FALSE;
+    if (!done) {
         failed_ = true;
         return;
     }
@@ -75,7 +85,10 @@ void SettingsFileChange::put(const char* section, const char* key, const void* r
     strncpy(value.section, section, sizeof value.section - 1);
     value.section[sizeof value.section - 1] = '\0';
     value.key = key;
-    encodeProfileValue(record, size, value.value);
+    value.removed = record == NULL;
+    value.value[0] = '\0';
+    if (record)
+        encodeProfileValue(record, size, value.value);
     written_.push_back(value);
 }
 
@@ -113,7 +126,9 @@ bool SettingsFileChange::copyHoldsEverything()
     if (!kept)
         return false;
     for (const Written& value : written_) {
-        if (!profileTextHolds(text.data(), got, value.section, value.key, value.value))
+        bool holds = profileTextHolds(text.data(), got, value.section, value.key,
+                                      value.removed ? nullptr : value.value);
+        if (holds == value.removed)
             return false;
     }
     return true;

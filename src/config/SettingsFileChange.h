@@ -17,6 +17,8 @@ public:
 
     void putSettings(const SettingsRecord& settings);
     void putAccount(int accountNumber, const AccountRecord& account);
+    // Takes the account's record out of the file.
+    void removeAccount(int accountNumber);
     // True once the file on disk holds every value put.
     bool commit();
 
@@ -24,6 +26,7 @@ private:
     struct Written {
         char section[32];
         const char* key;
+        bool removed;   // the key must be gone, not hold value
         char value[2 * sizeof(AccountRecord) + 3];
     };
 

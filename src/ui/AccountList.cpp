@@ -91,6 +91,10 @@ void MailCheckerApp::deleteAccount(int selection)
         readAccountRecord(k + 1);
         change.putAccount(k, workRecord);
     }
+    // The former last number now holds a copy of a moved record, or the
+    // deleted account itself with its password: neither may stay behind,
+    // nor come back when the count has to be recovered from the records.
+    change.removeAccount(formerCount);
     if (!change.commit()) {
         showBox(mainWindow, Box::deleteNotSaved);
         return;

@@ -318,7 +318,18 @@ TEST(AccountList, DeletionMovesLaterRecordsDownAndSurvivesARestart)
         EXPECT_EQ(formerLast - 1, storedCount(app));
         for (int n = 1; n < formerLast; ++n)
             EXPECT_EQ(fieldsFor(c.after[n - 1]), fieldsOf(stored(app, n)));
-        EXPECT_EQ(fieldsFor(c.before.back()), fieldsOf(stored(app, formerLast))) << "no section is removed";
+        // The former last number held a moved copy or the deleted account,
+        // password and all: its record is taken out.
+        AccountRecord gone = {};
+        EXPECT_FALSE(readAccount(app.iniPath(), formerLast, gone));
+        const std::string deletedPassword = "pw-" + c.before[c.line];
+        std::string passwordInHex;
+        for (unsigned char ch : deletedPassword) {
+            char digits[3];
+            snprintf(digits, sizeof digits, "%02X", ch);
+            passwordInHex += digits;
+        }
+        EXPECT_EQ(std::string::npos, fileText(app.iniPath()).find(passwordInHex));
 
         ASSERT_TRUE(app.restart());
         EXPECT_EQ(c.after, app.listLines());
