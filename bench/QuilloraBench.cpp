@@ -156,18 +156,25 @@ void roundsOverAccounts(const char* server)
     }
 }
 
-void silentServer()
+// How long the probe holds on to a server that does not play along, and
+// which box it ends with.
+void timeAHoldingServer(FakePop3Server& server, const char* measure, const char* bound)
 {
-    FakePop3Server server;
-    server.greeting(pop3Silent());
     startProgramInProcess(server.address(), false);
     BoxResponder boxes;
     LARGE_INTEGER start = now();
     theApp.probeAccount(1);
     double seconds = elapsedMs(start) / 1000;
-    row("server that accepts and never answers", format("gave up after %.1f s", seconds),
-        format("bound: %.0f s per reply", kReplyTimeoutSeconds).c_str());
+    row(measure, format("gave up after %.1f s", seconds), bound);
     row("  box shown then", boxes.count() ? boxes.boxes()[0].caption : "(none)", "");
+}
+
+void silentServer()
+{
+    FakePop3Server server;
+    server.greeting(pop3Silent());
+    timeAHoldingServer(server, "server that accepts and never answers",
+                       format("bound: %.0f s per reply", kReplyTimeoutSeconds).c_str());
 }
 
 // Every reply just inside the reply bound: only the conversation bound ends it.
@@ -179,14 +186,8 @@ void slowServer()
     for (const char* verb : {"USER", "PASS", "STAT"})
         server.on(verb, late);
     server.greeting(late);
-    startProgramInProcess(server.address(), false);
-    BoxResponder boxes;
-    LARGE_INTEGER start = now();
-    theApp.probeAccount(1);
-    double seconds = elapsedMs(start) / 1000;
-    row("server that answers each reply after 25 s", format("gave up after %.1f s", seconds),
-        format("bound: %.0f s per conversation", kConversationTimeoutSeconds).c_str());
-    row("  box shown then", boxes.count() ? boxes.boxes()[0].caption : "(none)", "");
+    timeAHoldingServer(server, "server that answers each reply after 25 s",
+                       format("bound: %.0f s per conversation", kConversationTimeoutSeconds).c_str());
 }
 
 void soak()
