@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A private Dovecot POP3 server for the tests, started without systemd and
-# kept apart from any system configuration.
+# kept apart from any system configuration, inside the tests' own network
+# (tests/harness/in-session).
 #
 #   dovecot-ctl.sh start STATE_DIR              (re)start with a fresh mail tree
 #   dovecot-ctl.sh stop STATE_DIR               end it and wait until it is gone
@@ -8,7 +9,10 @@
 #   dovecot-ctl.sh clear STATE_DIR USER         remove all of USER's messages
 #   dovecot-ctl.sh stat STATE_DIR USER [PASS]   log in, print the STAT reply
 #
-# It listens on 127.0.0.1:110 only. Users, all with the password "secret":
+# It listens on 127.0.0.1:110 only (LISTEN_HOST, POP3_PORT). It runs without
+# root as any user: a user namespace of its own maps Dovecot's system user onto
+# the caller, so every Dovecot process is "dovecot" to itself and the caller to
+# everyone else, and no file needs a chown. Users, all with the password "secret":
 # empty (no message), one (1), three (3) and daily (none; for tests that
 # deliver mail while they run). Under STATE_DIR:
 #   dovecot.conf, users       the configuration and the passwd-file
@@ -21,6 +25,8 @@
 set -euo pipefail
 
 readonly HOST=127.0.0.1 PORT=110 PASSWORD=secret MAIL_USER=dovecot
+# Debian keeps it in /usr/sbin, which a normal user's PATH may lack.
+readonly DOVECOT=/usr/sbin/dovecot
 readonly USERS=(empty one three daily)
 declare -A MESSAGES=([empty]=0 [one]=1 [three]=3 [daily]=0)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -66,7 +72,6 @@ Message-ID: <$unique@localhost>
 
 A message for the POP3 tests.
 MESSAGE
-  chown "$MAIL_USER:$MAIL_USER" "$maildir/tmp/$unique"
   mv "$maildir/tmp/$unique" "$maildir/$folder/$name"
   echo "$maildir/$folder/$name"
 }
@@ -78,21 +83,18 @@ make_mail_tree() {
   for user in "${USERS[@]}"; do
     echo "$user:{PLAIN}$PASSWORD::::::" >> "$state/users"
     mkdir -p "$state/mail/$user/Maildir/"{cur,new,tmp}
-    chown -R "$MAIL_USER:$MAIL_USER" "$state/mail/$user"
     for ((i = 1; i <= MESSAGES[$user]; i++)); do
       write_message "$state/mail/$user/Maildir" cur "$user" "Message $i of ${MESSAGES[$user]}" >/dev/null
     done
   done
-  chown "$MAIL_USER:$MAIL_USER" "$state/mail"
-  chgrp "$MAIL_USER" "$state/users"
-  chmod 640 "$state/users"
+  chmod 600 "$state/users"
 }
 
 write_config() {
-  local login_user=dovenull
-  id "$login_user" >/dev/null 2>&1 || login_user=$MAIL_USER
   sed -e "s|@STATE_DIR@|$state|g" \
-      -e "s|@LOGIN_USER@|$login_user|g" \
+      -e "s|@MAIL_USER@|$MAIL_USER|g" \
+      -e "s|@LISTEN_HOST@|$HOST|g" \
+      -e "s|@POP3_PORT@|$PORT|g" \
       -e "s|@MAIL_UID@|$(id -u "$MAIL_USER")|g" \
       -e "s|@MAIL_GID@|$(id -g "$MAIL_USER")|g" \
       "$here/dovecot.conf.in" > "$state/dovecot.conf"
@@ -119,30 +121,22 @@ stop() {
 }
 
 start() {
-  command -v dovecot >/dev/null || die "dovecot is not installed (Debian package dovecot-pop3d)"
+  [ -x "$DOVECOT" ] || die "dovecot is not installed (Debian package dovecot-pop3d; script/bootstrap installs it)"
   [ -x /usr/lib/dovecot/pop3 ] || die "Dovecot's POP3 server is missing (Debian package dovecot-pop3d)"
   id "$MAIL_USER" >/dev/null 2>&1 || die "there is no user $MAIL_USER (reinstall dovecot-core)"
   stop
-  if port_open; then
-    # Debian's own Dovecot listens on every address, and so also keeps the
-    # fake servers off 127.0.0.N:110.
-    [ -s /run/dovecot/master.pid ] && kill -0 "$(cat /run/dovecot/master.pid)" 2>/dev/null &&
-      die "the system's Dovecot holds port $PORT; stop it first (service dovecot stop)"
-    die "something else already listens on $HOST:$PORT"
-  fi
+  port_open && die "something else already listens on $HOST:$PORT in the tests' network"
 
   local began=$SECONDS
   rm -rf "$state/run" "$state/state" "$state/dovecot.log" "$state/startup.log"
   mkdir -p "$state/state"
   write_config
   make_mail_tree
-  if ! runuser -u "$MAIL_USER" -- test -w "$state/mail/daily/Maildir/new"; then
-    die "user $MAIL_USER cannot reach $state/mail; every folder above it needs o+x"
-  fi
 
   # Its own output goes to a file: a test runner reading a pipe would wait
   # for the daemon to close it.
-  dovecot -c "$state/dovecot.conf" </dev/null >"$state/startup.log" 2>&1 ||
+  unshare --user --map-user="$(id -u "$MAIL_USER")" --map-group="$(id -g "$MAIL_USER")" \
+    "$DOVECOT" -c "$state/dovecot.conf" </dev/null >"$state/startup.log" 2>&1 ||
     die "Dovecot did not start: $(cat "$state/startup.log")"
   local tries=0
   until greets; do
@@ -182,9 +176,11 @@ stat_reply() {
 }
 
 [ $# -ge 2 ] || die "usage: $0 start|stop|add|clear|stat STATE_DIR [USER [SUBJECT|PASSWORD]]"
+if [ "${QUILLORA_NETNS:-}" != "$(readlink /proc/self/ns/net)" ]; then
+  die "only inside the tests' own network: run the tests through script/test"
+fi
 command=$1
 mkdir -p "$2"
-chmod 755 "$2"   # Dovecot's own user reads the mail below it
 state=$(cd "$2" && pwd)
 case $command in
   start) start ;;

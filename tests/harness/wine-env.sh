@@ -47,18 +47,37 @@ _wine_env_xvfb_running() {
   [ -f "$1/xvfb.pid" ] && kill -0 "$(cat "$1/xvfb.pid")" 2>/dev/null
 }
 
+# The display number: the first from 20 up with neither a lock file nor a
+# socket in /tmp. From 20, away from the displays of desktops and of other
+# X servers; by socket as well, because an X server in another namespace may
+# have no lock file here. Its socket in /tmp/.X11-unix is what a screenshot
+# or a click from outside the tests' network reaches.
 _wine_env_start_xvfb() {
-  local state=$1
+  local state=$1 display pid tries
   rm -f "$state/display"
-  # -displayfd picks a free display number and writes it when ready.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >/dev/null 2>&1 9>&- </dev/null &
-  echo $! > "$state/xvfb.pid"
-  local tries=0
-  until [ -s "$state/display" ]; do
-    tries=$((tries + 1))
-    if [ $tries -gt 100 ]; then echo "wine-env: Xvfb did not start" >&2; return 1; fi
-    sleep 0.1
+  for ((display = 20; display < 100; display++)); do
+    [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ] && continue
+    # A session of its own: Ctrl+C in the terminal must not end the X server
+    # under the programs (Wine would report "X connection to :N broken");
+    # wine_env_down ends it after them. -displayfd says when it is ready.
+    setsid Xvfb ":$display" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+      3>"$state/display" >/dev/null 2>&1 9>&- </dev/null &
+    pid=$!
+    tries=0
+    until [ -s "$state/display" ]; do
+      tries=$((tries + 1))
+      # Gone: another server took the number first.
+      kill -0 "$pid" 2>/dev/null && [ $tries -le 100 ] || break
+      sleep 0.1
+    done
+    if [ -s "$state/display" ]; then
+      echo "$pid" > "$state/xvfb.pid"
+      return 0
+    fi
+    kill "$pid" 2>/dev/null
   done
+  echo "wine-env: Xvfb did not start" >&2
+  return 1
 }
 
 # Starts the Wine server and the prefix's services detached from the caller's
@@ -105,14 +124,22 @@ wine_env_up() {
   export DISPLAY=":$(tr -d '\n' < "$state/display")"
 }
 
+# The Wine server and its programs first, then the X server they draw on.
 wine_env_down() {
-  local state=$1
+  local state=$1 display tries=0
   [ -d "$state" ] || return 0
   state=$(cd "$state" && pwd)
   _wine_env_exports "$state"
   wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   if [ -f "$state/xvfb.pid" ]; then
+    display=$(tr -d '\n' < "$state/display" 2>/dev/null || true)
     kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    # It removes its lock file as it ends.
+    while [ -n "$display" ] && [ -e "/tmp/.X$display-lock" ] && [ $tries -lt 50 ]; do
+      tries=$((tries + 1))
+      sleep 0.1
+    done
     rm -f "$state/xvfb.pid" "$state/display"
   fi
 }
