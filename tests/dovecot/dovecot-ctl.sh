@@ -9,13 +9,15 @@
 #   dovecot-ctl.sh clear STATE_DIR USER         remove all of USER's messages
 #   dovecot-ctl.sh stat STATE_DIR USER [PASS]   log in, print the STAT reply
 #
-# It listens on 127.0.0.1:110 only (LISTEN_HOST, POP3_PORT). It runs without
+# It listens on 127.0.0.1:110 (LISTEN_HOST, POP3_PORT) for plain POP3 and on
+# port 995 of the test hosts for POP3 over TLS (see dovecot.conf.in). It runs without
 # root as any user: a user namespace of its own maps Dovecot's system user onto
 # the caller, so every Dovecot process is "dovecot" to itself and the caller to
 # everyone else, and no file needs a chown. Users, all with the password "secret":
 # empty (no message), one (1), three (3) and daily (none; for tests that
 # deliver mail while they run). Under STATE_DIR:
 #   dovecot.conf, users       the configuration and the passwd-file
+#   certs/                    the TLS certificates (test-certs.sh), made once
 #   dovecot.log               everything Dovecot logs
 #   run/, state/              its base_dir and state_dir
 #   mail/USER/Maildir/        new/ for delivered mail, cur/ once seen, tmp/
@@ -130,6 +132,7 @@ start() {
   local began=$SECONDS
   rm -rf "$state/run" "$state/state" "$state/dovecot.log" "$state/startup.log"
   mkdir -p "$state/state"
+  bash "$here/test-certs.sh" "$state/certs"
   write_config
   make_mail_tree
 

@@ -1,26 +1,45 @@
-// The real program against a real POP3 server (Dovecot on 127.0.0.1): its
-// start-up round in LAN mode, and a wrong password.
+// The real program against a real POP3 server (Dovecot on 127.0.0.1, and
+// over TLS on the test hosts): its start-up round in LAN mode, a wrong
+// password, and certificates that must stop it before it logs in.
 #include "AppDriver.h"
 #include "TestSettings.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 using namespace testsettings;
 
 namespace {
 
+struct Login {
+    const char* user;
+    const char* password;
+    const char* server = "127.0.0.1";
+};
+
 // Accounts of Dovecot's users in this order, reported per user, LAN mode on.
-void storeAccounts(AppDriver& app, std::vector<std::pair<const char*, const char*>> users)
+void storeAccounts(AppDriver& app, std::vector<Login> logins)
 {
-    SettingsRecord settings = makeSettings(static_cast<int>(users.size()));
+    SettingsRecord settings = makeSettings(static_cast<int>(logins.size()));
     settings.lanMode = 1;
     settings.reportPerUser = 1;
     ASSERT_TRUE(writeSettings(app.iniPath(), settings));
-    for (size_t i = 0; i < users.size(); ++i) {
-        const char* user = users[i].first;
+    for (size_t i = 0; i < logins.size(); ++i) {
+        const Login& login = logins[i];
         ASSERT_TRUE(writeAccount(app.iniPath(), static_cast<int>(i + 1),
-                                 makeAccount(user, user, users[i].second, "127.0.0.1")));
+                                 makeAccount(login.user, login.user, login.password, login.server)));
     }
+}
+
+std::vector<std::string> dovecotLogLines()
+{
+    std::ifstream file(std::string(DOVECOT_STATE) + "\\dovecot.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 }  // namespace
@@ -45,4 +64,53 @@ TEST(Dovecot, AWrongPasswordGetsTheLoginBoxAndTheRoundGoesOn)
     EXPECT_EQ(0u, refused.text.find("アカウント、パスワードに間違いがあるかもしれません。")) << refused.text;
     EXPECT_EQ("one に 1通メールが届いています。", app.answerBox(IDOK).text);
     EXPECT_TRUE(app.noBoxWithin(1000));
+}
+
+// Over TLS the certificate is checked before anything of the account is sent:
+// each check that fails has its box, and Dovecot never hears the user's name
+// on those hosts.
+TEST(Dovecot, OverTlsOnlyAServerWithAGoodCertificateHearsTheAccount)
+{
+    const struct {
+        Login login;
+        const char* caption;
+        const char* textStart;
+    } cases[] = {
+        {{"three", "secret", "pop.quillora.test:995"}, "メールの受信報告", "three に 3通メールが届いています。"},
+        {{"one", "wrong", "pop.quillora.test:995"}, "ERROR!!", "アカウント、パスワードに間違いがあるかもしれません。"},
+        {{"one", "secret", "wrong-name.quillora.test:995"}, "CERTIFICATE ERROR!!",
+         "サーバの証明書は、サーバアドレスに入力した名前のものではありません。"},
+        {{"one", "secret", "expired.quillora.test:995"}, "CERTIFICATE ERROR!!",
+         "サーバの証明書は有効期限が切れているか、まだ有効になっていません。"},
+        {{"one", "secret", "untrusted.quillora.test:995"}, "CERTIFICATE ERROR!!",
+         "サーバの証明書は、信頼されている認証局が発行したものではありません。"},
+    };
+    const size_t logBefore = dovecotLogLines().size();
+    AppDriver app;
+    std::vector<Login> logins;
+    for (const auto& c : cases)
+        logins.push_back(c.login);
+    storeAccounts(app, logins);
+    ASSERT_TRUE(app.start());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.login.server);
+        SeenBox box = app.answerBox(IDOK);
+        EXPECT_EQ(c.caption, box.caption);
+        EXPECT_EQ(0u, box.text.find(c.textStart)) << box.text;
+    }
+    EXPECT_TRUE(app.noBoxWithin(1000));
+
+    std::vector<std::string> log = dovecotLogLines();
+    int tlsLogins = 0;
+    for (size_t i = logBefore; i < log.size(); ++i) {
+        const std::string& line = log[i];
+        if (line.find("Login: user=<three>") != std::string::npos && line.find("TLS") != std::string::npos)
+            ++tlsLogins;
+        for (const char* host : {"lip=127.0.0.123", "lip=127.0.0.124", "lip=127.0.0.125"}) {
+            if (line.find(host) != std::string::npos) {
+                EXPECT_NE(std::string::npos, line.find("user=<>")) << line;
+            }
+        }
+    }
+    EXPECT_EQ(1, tlsLogins);
 }
