@@ -1,6 +1,7 @@
 #include "checking/HostLookup.h"
 #include "config/Records.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -18,7 +19,7 @@ void release(Lookup* lookup)
 {
     if (InterlockedDecrement(&lookup->holders) == 0) {
         CloseHandle(lookup->done);
-        delete lookup;
+        free(lookup);
     }
 }
 
@@ -52,7 +53,9 @@ LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs)
         return LookupResult::found;
     }
 
-    Lookup* lookup = new Lookup();
+    Lookup* lookup = static_cast<Lookup*>(calloc(1, sizeof(Lookup)));
+    if (!lookup)
+        return LookupResult::notFound;
     lookup->holders = 2;
     lookup->done = CreateEventA(NULL, TRUE, FALSE, NULL);
     strncpy(lookup->name, name, sizeof lookup->name - 1);
@@ -61,7 +64,7 @@ LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs)
     if (!lookup->done || !QueueUserWorkItem(lookUpOnItsOwn, lookup, WT_EXECUTELONGFUNCTION)) {
         if (lookup->done)
             CloseHandle(lookup->done);
-        delete lookup;
+        free(lookup);
         return LookupResult::notFound;
     }
 

@@ -1,8 +1,8 @@
 #include "config/ProfileText.h"
+#include "config/HeapArray.h"
 
 #include <climits>
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -29,21 +29,27 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The profile functions keep a file in the encoding they found it in. Our
 // values are plain ASCII, so UTF-16 text is looked at one character per byte.
-std::string asSingleBytes(const char* text, size_t length)
+// False when there is no memory for it.
+bool asSingleBytes(const char* text, size_t length, HeapArray<char>& narrow)
 {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
-    if (length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
-        return std::string(text + 3, length - 3);
+    size_t skip = length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
     bool littleEndian = length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
     bool bigEndian = length >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
-    if (!littleEndian && !bigEndian)
-        return std::string(text, length);
-    std::string narrow;
+    if (!littleEndian && !bigEndian) {
+        if (!narrow.resize(length - skip))
+            return false;
+        memcpy(narrow.data(), text + skip, length - skip);
+        return true;
+    }
+    if (!narrow.resize(length / 2))
+        return false;
+    size_t units = 0;
     for (size_t i = 2; i + 1 < length; i += 2) {
         unsigned unit = littleEndian ? bytes[i] | bytes[i + 1] << 8 : bytes[i] << 8 | bytes[i + 1];
-        narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
+        narrow[units++] = unit < 0x80 ? static_cast<char>(unit) : '?';
     }
-    return narrow;
+    return narrow.resize(units);
 }
 
 }  // namespace
@@ -66,20 +72,23 @@ void encodeProfileValue(const void* record, size_t size, char* text)
 bool profileTextHolds(const char* fileText, size_t length, const char* section, const char* key,
                       const char* value)
 {
-    const std::string text = asSingleBytes(fileText, length);
+    HeapArray<char> narrow;
+    if (!asSingleBytes(fileText, length, narrow))
+        return false;
+    const char* text = narrow.data();
+    const size_t size = narrow.size();
     bool sectionFound = false, inSection = false;
     size_t lineStart = 0;
-    while (lineStart < text.size()) {
-        size_t lineEnd = text.find('\n', lineStart);
-        if (lineEnd == std::string::npos)
-            lineEnd = text.size();
+    while (lineStart < size) {
+        const char* newline = static_cast<const char*>(memchr(text + lineStart, '\n', size - lineStart));
+        size_t lineEnd = newline ? static_cast<size_t>(newline - text) : size;
         size_t begin = lineStart, end = lineEnd;
         lineStart = lineEnd + 1;
         while (begin < end && isBlank(text[begin]))
             ++begin;
         while (end > begin && (isBlank(text[end - 1]) || text[end - 1] == '\r'))
             --end;
-        const char* line = text.data() + begin;
+        const char* line = text + begin;
         size_t lineLength = end - begin;
 
         if (lineLength > 0 && line[0] == '[') {

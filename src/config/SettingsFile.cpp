@@ -1,4 +1,5 @@
 #include "config/SettingsFile.h"
+#include "config/HeapArray.h"
 #include "app/MailCheckerApp.h"
 #include "config/ProfileText.h"
 #include "config/SettingsFileChange.h"
@@ -6,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 const char kSettingsSection[] = "KORVELLIN-Quillora";
 const char kSettingsKey[] = "QXDATA";
@@ -58,10 +58,14 @@ int highestAccountRecord(int32_t limit)
         return 0;
     // Looking at the sections the file has, not at every number up to the
     // limit: a count damaged by hand can be two thousand million.
-    std::vector<char> names(4096);
+    HeapArray<char> names;
+    if (!names.resize(4096))
+        return 0;
     while (GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path) ==
-           names.size() - 2)
-        names.resize(names.size() * 2);
+           names.size() - 2) {
+        if (!names.resize(names.size() * 2))
+            return 0;
+    }
     int highest = 0;
     for (const char* name = names.data(); *name; name += strlen(name) + 1) {
         int number = accountNumberOfSection(name);

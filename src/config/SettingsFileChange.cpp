@@ -89,7 +89,8 @@ void SettingsFileChange::put(const char* section, const char* key, const void* r
     value.value[0] = '\0';
     if (record)
         encodeProfileValue(record, size, value.value);
-    written_.push_back(value);
+    if (!written_.push(value))
+        failed_ = true;
 }
 
 bool SettingsFileChange::commit()
@@ -116,9 +117,10 @@ bool SettingsFileChange::copyHoldsEverything()
     if (copy == INVALID_HANDLE_VALUE)
         return false;
     DWORD size = GetFileSize(copy, NULL);
-    std::vector<char> text(size == INVALID_FILE_SIZE || size == 0 ? 1 : size);
+    HeapArray<char> text;
     DWORD got = 0;
-    bool read = size != INVALID_FILE_SIZE && ReadFile(copy, text.data(), size, &got, NULL) && got == size;
+    bool read = size != INVALID_FILE_SIZE && text.resize(size + 1) &&
+                ReadFile(copy, text.data(), size, &got, NULL) && got == size;
     // On disk before it takes the file's place: after a crash there is
     // either the old file or the new one, never an empty one.
     bool kept = read && FlushFileBuffers(copy);

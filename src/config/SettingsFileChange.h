@@ -4,11 +4,11 @@
 // only then does the copy replace the file, in one step. A full disk, a
 // read-only file or any failure on the way leaves the file as it was.
 #pragma once
+#include "config/HeapArray.h"
 #include "config/Records.h"
 
 #include <windows.h>
 
-#include <vector>
 
 class SettingsFileChange {
 public:
@@ -37,5 +37,5 @@ private:
     char copyPath_[MAX_PATH];
     bool failed_;
     bool committed_;
-    std::vector<Written> written_;
+    HeapArray<Written> written_;
 };
