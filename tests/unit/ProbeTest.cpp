@@ -3,6 +3,7 @@
 // floods and replies that arrive in pieces.
 #include "AppFixture.h"
 #include "FakePop3Server.h"
+#include "checking/HostLookup.h"
 #include "checking/Pop3Connection.h"
 
 using namespace testsettings;
@@ -336,4 +337,35 @@ TEST_F(Probe, APortAfterTheHostChoosesItAndOn995OnlyTlsIsSpoken)
             expectReceived(server, kAll);
         scenarioPassed(std::string("server field ") + c.server + (c.silent ? " silent" : ""));
     }
+}
+
+// A name server that never answers holds the lookup, not the program. In the
+// tests' network every name the hosts file lacks goes to 127.0.0.53, played
+// here by a socket that reads nothing.
+TEST_F(Probe, ANameServerThatNeverAnswersEndsAtTheLookupBound)
+{
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(1, 1), &data));
+    SOCKET nameServer = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in at = {};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(53);
+    at.sin_addr.s_addr = inet_addr("127.0.0.53");
+    ASSERT_EQ(0, bind(nameServer, reinterpret_cast<sockaddr*>(&at), sizeof at));
+
+    store("slow-name-server.quillora.test");
+    mark();
+    DWORD start = GetTickCount();
+    EXPECT_EQ(0, theApp.probeAccount(1));
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, (kLookupTimeoutSeconds - 1) * 1000);
+    EXPECT_LT(elapsed, (kLookupTimeoutSeconds + 4) * 1000);
+    EXPECT_EQ(1, newBoxes()) << boxes.captions();
+    expectBox(0, "SERVERDATA ERROR!!", "サーバが見つかりません!!", BoxIcon::error);
+    u_long queries = 0;
+    ioctlsocket(nameServer, FIONREAD, &queries);
+    EXPECT_GT(queries, 0u) << "the question went to the name server of the tests' network";
+    closesocket(nameServer);
+    WSACleanup();
+    scenarioPassed("a name server that never answers");
 }
