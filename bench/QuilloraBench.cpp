@@ -216,7 +216,8 @@ void exeSize()
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
     GetFileAttributesExA(QUILLORA_EXE, GetFileExInfoStandard, &data);
-    row("size of Quillora.exe", format("%.0f bytes", data.nFileSizeLow), "static, no DLLs of its own");
+    row("size of Quillora.exe (test build, not stripped)", format("%.0f bytes", data.nFileSizeLow),
+        "release: script/package");
 }
 
 }  // namespace
