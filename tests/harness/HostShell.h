@@ -1,5 +1,5 @@
 // The Linux machine the tests run on under Wine, for conditions Windows calls
-// cannot make: a small file system, a path longer than Windows allows.
+// cannot make, such as a path longer than Windows allows.
 #pragma once
 #include <string>
 #include <vector>

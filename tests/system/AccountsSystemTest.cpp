@@ -1,7 +1,6 @@
 // The account list and the account dialog of the real program, driven from
 // outside: what each command shows, what it stores and what it leaves alone.
 #include "AppDriver.h"
-#include "HostShell.h"
 #include "TestSettings.h"
 #include "app/TrayApp.h"
 #include "resource.h"
