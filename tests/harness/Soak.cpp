@@ -1,5 +1,6 @@
 #include "Soak.h"
 
+#include "OpenMenu.h"
 #include "TestSettings.h"
 #include "app/MailCheckerApp.h"
 #include "checking/Scheduler.h"
@@ -119,8 +120,7 @@ namespace {
 
 void CALLBACK closeOpenMenu(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND menu = FindWindowA("#32768", NULL);
-    if (menu && IsWindowVisible(menu)) {
+    if (openMenuOfThisThread()) {
         KillTimer(NULL, timer);
         EndMenu();
     }

@@ -1,6 +1,7 @@
 // The tray icon and its menu: the record the shell is given, the four
 // states, the menu's place and items, and an Explorer restart.
 #include "AppFixture.h"
+#include "OpenMenu.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
@@ -17,8 +18,8 @@ OpenedMenu openedMenu;
 // offers, then closes it.
 void CALLBACK inspectMenu(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND menuWindow = FindWindowA("#32768", NULL);
-    if (!menuWindow || !IsWindowVisible(menuWindow))
+    HWND menuWindow = openMenuOfThisThread();
+    if (!menuWindow)
         return;
     KillTimer(NULL, timer);
     GetWindowRect(menuWindow, &openedMenu.rect);
