@@ -123,12 +123,13 @@ void BoxResponder::onBoxActivated(HWND box)
         return;
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
         return;
-    SeenBox seen = describeBox(box);
-    // Under load Wine now and then reports the activation of a box window
-    // that is gone by the time it is read: it showed nothing and needs no
-    // answer.
-    if (GetWindowThreadProcessId(box, NULL) == 0)
+    // Only boxes of this thread count. Wine also reports here, now and then,
+    // the activation of a box of another program on the shared desktop (a
+    // test running beside this one), or of a box window that is already
+    // gone: neither is this test's to count or answer.
+    if (GetWindowThreadProcessId(box, NULL) != GetCurrentThreadId())
         return;
+    SeenBox seen = describeBox(box);
     answered_.push_back(box);
 
     if (!answers_.empty()) {

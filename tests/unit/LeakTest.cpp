@@ -47,11 +47,7 @@ TEST_F(Leak, ProbesAndTrayMenusHoldNothingMoreTheLongerTheyRun)
         else
             others += box.caption + ": " + box.text + "\n";
     }
-    // Each probe's one report is checked elsewhere; here, with hundreds of
-    // boxes beside other tests on one desktop, Wine's activation notices can
-    // be one more than the boxes (seen once in a few runs).
-    EXPECT_LE(50 + 2 * kProbesPerHalf, reports) << "every probe reported";
-    EXPECT_GE(50 + 2 * kProbesPerHalf + 1, reports);
+    EXPECT_EQ(50 + 2 * kProbesPerHalf, reports) << "every probe reported once";
     EXPECT_EQ("", others) << "no box but the reports";
     EXPECT_EQ(50 + 2 * kProbesPerHalf, server.connections());
     EXPECT_LE(full.handles, half.handles + kHandleSlack);

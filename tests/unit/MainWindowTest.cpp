@@ -150,7 +150,7 @@ TEST_F(MainWindow, ShowStopsTheTimerAndClosingOrMinimizingSavesHidesAndRestartsI
         EXPECT_FALSE(IsIconic(theApp.mainWindow)) << "shown restored";
         EXPECT_FALSE(schedulerTimerRunning());
     }
-    EXPECT_EQ(0, boxes.count());
+    EXPECT_EQ(0, boxes.count()) << boxes.captions();
 }
 
 TEST_F(MainWindow, AFailedSaveIsReportedAndTheWindowStillCloses)
