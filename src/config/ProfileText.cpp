@@ -1,5 +1,4 @@
 #include "config/ProfileText.h"
-#include "config/HeapArray.h"
 
 #include <climits>
 #include <cstring>
@@ -27,31 +26,6 @@ bool equalIgnoringCase(const char* a, size_t aLength, const char* b)
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The profile functions keep a file in the encoding they found it in. Our
-// values are plain ASCII, so UTF-16 text is looked at one character per byte.
-// False when there is no memory for it.
-bool asSingleBytes(const char* text, size_t length, HeapArray<char>& narrow)
-{
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
-    size_t skip = length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
-    bool littleEndian = length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
-    bool bigEndian = length >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
-    if (!littleEndian && !bigEndian) {
-        if (!narrow.resize(length - skip))
-            return false;
-        memcpy(narrow.data(), text + skip, length - skip);
-        return true;
-    }
-    if (!narrow.resize(length / 2))
-        return false;
-    size_t units = 0;
-    for (size_t i = 2; i + 1 < length; i += 2) {
-        unsigned unit = littleEndian ? bytes[i] | bytes[i + 1] << 8 : bytes[i] << 8 | bytes[i + 1];
-        narrow[units++] = unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return narrow.resize(units);
-}
-
 }  // namespace
 
 void encodeProfileValue(const void* record, size_t size, char* text)
@@ -69,14 +43,34 @@ void encodeProfileValue(const void* record, size_t size, char* text)
     *text = '\0';
 }
 
-bool profileTextHolds(const char* fileText, size_t length, const char* section, const char* key,
-                      const char* value)
+// The profile functions keep a file in the encoding they found it in. Our
+// values are plain ASCII, so UTF-16 text is looked at one character per byte.
+bool ProfileText::take(const char* text, size_t length)
 {
-    HeapArray<char> narrow;
-    if (!asSingleBytes(fileText, length, narrow))
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    size_t skip = length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+    bool littleEndian = length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+    bool bigEndian = length >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
+    if (!littleEndian && !bigEndian) {
+        if (!text_.resize(length - skip))
+            return false;
+        memcpy(text_.data(), text + skip, length - skip);
+        return true;
+    }
+    if (!text_.resize(length / 2))
         return false;
-    const char* text = narrow.data();
-    const size_t size = narrow.size();
+    size_t units = 0;
+    for (size_t i = 2; i + 1 < length; i += 2) {
+        unsigned unit = littleEndian ? bytes[i] | bytes[i + 1] << 8 : bytes[i] << 8 | bytes[i + 1];
+        text_[units++] = unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    return text_.resize(units);
+}
+
+bool ProfileText::holds(const char* section, const char* key, const char* value) const
+{
+    const char* text = text_.begin();
+    const size_t size = text_.size();
     bool sectionFound = false, inSection = false;
     size_t lineStart = 0;
     while (lineStart < size) {

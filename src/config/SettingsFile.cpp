@@ -1,6 +1,6 @@
 #include "config/SettingsFile.h"
-#include "config/HeapArray.h"
 #include "app/MailCheckerApp.h"
+#include "config/HeapArray.h"
 #include "config/ProfileText.h"
 #include "config/SettingsFileChange.h"
 

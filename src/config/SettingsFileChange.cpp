@@ -127,10 +127,11 @@ bool SettingsFileChange::copyHoldsEverything()
     CloseHandle(copy);
     if (!kept)
         return false;
+    ProfileText onDisk;
+    if (!onDisk.take(text.data(), got))
+        return false;
     for (const Written& value : written_) {
-        bool holds = profileTextHolds(text.data(), got, value.section, value.key,
-                                      value.removed ? nullptr : value.value);
-        if (holds == value.removed)
+        if (onDisk.holds(value.section, value.key, value.removed ? nullptr : value.value) == value.removed)
             return false;
     }
     return true;
