@@ -13,6 +13,10 @@ const int kMaxAccounts = kStatusSlots - 1;
 class MailCheckerApp : public DialupTrayApp {
 public:
     AccountRecord  workRecord;          // the only account buffer in memory
+    // workRecord's account name and password whole (Shift_JIS); its own
+    // fields hold as much of them as fits.
+    char           workAccount[kLongTextSize];
+    char           workPassword[kLongTextSize];
     SettingsRecord settings;
     LONG           elapsedSeconds;      // counted by the scheduler since the last round
     LONG           accountDialogResult;

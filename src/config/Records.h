@@ -25,6 +25,11 @@ struct AccountRecord {
 };
 static_assert(sizeof(AccountRecord) == 453, "stored account layout");
 
+// Logins and passwords can be longer than the record's fields: whole mail
+// addresses, passwords made by a password manager. The whole text, up to
+// 255 bytes in Shift_JIS, is kept beside the record.
+const unsigned kLongTextSize = 256;
+
 // The file can be edited by hand, so a field may arrive without its
 // terminator. Cut every text field inside its own width.
 template <unsigned N>
