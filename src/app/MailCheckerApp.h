@@ -10,6 +10,15 @@ const int kStatusSlots = 16;
 // The most accounts registration accepts: each needs its own status slot.
 const int kMaxAccounts = kStatusSlots - 1;
 
+// What the report of a probe needs of its account, taken when the probe reads
+// it: boxes shown during a round let the user's work reuse workRecord.
+struct CheckedAccount {
+    int     number;
+    WCHAR   userName[sizeof(AccountRecord::userName)];
+    bool    launchMailer;
+    WCHAR   mailerPath[MAX_PATH];
+};
+
 class MailCheckerApp : public DialupTrayApp {
 public:
     AccountRecord  workRecord;          // the only account buffer in memory
@@ -23,8 +32,11 @@ public:
     BYTE           editMode;            // 1 while the account dialog edits a stored record
     BYTE           checking;            // 1 while a check round runs
     char           lastStatus[kStatusSlots][kStatusSlotLength];
+    // "新規登録", "編集" or "削除" clicked while a round runs: carried out
+    // when it has ended, so that no record moves under a probe.
+    WORD           deferredListCommand;
 
-    MailCheckerApp() : elapsedSeconds(0), editMode(0), checking(0) {}
+    MailCheckerApp() : elapsedSeconds(0), editMode(0), checking(0), deferredListCommand(0) {}
 
     // Settings file
     bool readSettingsRecord();
@@ -44,8 +56,8 @@ public:
 
     // POP3 probe, evaluation and report
     BYTE probeAccount(int accountNumber);
-    void evaluateStatReply(char* reply, int accountNumber, BYTE& result);
-    void reportNewMail(int count, BYTE& result);
+    void evaluateStatReply(char* reply, const CheckedAccount& account, BYTE& result);
+    void reportNewMail(const CheckedAccount& account, int count, BYTE& result);
 
     // Main window
     void loadSettings();

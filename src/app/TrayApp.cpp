@@ -8,14 +8,16 @@ TrayApp::~TrayApp()
     if (instanceMutex)
         CloseHandle(instanceMutex);
     if (trayIcon.cbSize)
-        Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&trayIcon));
+        Shell_NotifyIconW(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAW>(&trayIcon));
+    if (trayIcon.hIcon)
+        DestroyIcon(trayIcon.hIcon);
 }
 
-bool TrayApp::claimSingleInstance(const char* name)
+bool TrayApp::claimSingleInstance(const wchar_t* name)
 {
     // Creating and testing in one call leaves no gap in which two copies
     // started together could both miss each other.
-    HANDLE mutex = CreateMutexA(NULL, FALSE, name);
+    HANDLE mutex = CreateMutexW(NULL, FALSE, name);
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
         showBox(NULL, Box::alreadyRunning);
@@ -27,15 +29,15 @@ bool TrayApp::claimSingleInstance(const char* name)
 
 bool TrayApp::createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc)
 {
-    HWND window = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(dialogId), NULL, dialogProc, 0);
+    HWND window = CreateDialogParamW(moduleInstance, MAKEINTRESOURCEW(dialogId), NULL, dialogProc, 0);
     if (!window)
         return false;
     mainWindow = window;
     instance = moduleInstance;
-    HANDLE smallIcon = LoadImageA(moduleInstance, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+    HANDLE smallIcon = LoadImageW(moduleInstance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                   LR_DEFAULTCOLOR);
-    SendMessageA(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageW(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     return true;
 }
 
@@ -44,17 +46,17 @@ namespace {
 void dispatch(HWND mainWindow, MSG* msg)
 {
     // The settings window gets keyboard navigation.
-    if (IsDialogMessageA(mainWindow, msg))
+    if (IsDialogMessageW(mainWindow, msg))
         return;
     TranslateMessage(msg);
-    DispatchMessageA(msg);
+    DispatchMessageW(msg);
 }
 
 }  // namespace
 
 void TrayApp::runMessageLoop(MSG* msg)
 {
-    while (GetMessageA(msg, NULL, 0, 0) > 0)
+    while (GetMessageW(msg, NULL, 0, 0) > 0)
         dispatch(mainWindow, msg);
 }
 
@@ -70,7 +72,7 @@ void TrayApp::requestQuit(int exitCode)
 bool TrayApp::handlePendingMessages()
 {
     MSG msg;
-    while (!quitRequested && PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+    while (!quitRequested && PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             quitRequested = 1;

@@ -6,8 +6,8 @@
 // The tray callback; lParam carries the mouse message over the icon.
 const UINT WM_TRAYNOTIFY = WM_APP + 100;
 
-// The first layout of NOTIFYICONDATAA, without the fields later shells added.
-// The shell accepts it by its size, and every shell since Windows 95 knows it.
+// The first wide layout of NOTIFYICONDATAW, without the fields later shells
+// added. The shell accepts it by its size, and every shell knows it.
 struct NotifyIconDataV1 {
     DWORD cbSize;
     HWND  hWnd;
@@ -15,9 +15,9 @@ struct NotifyIconDataV1 {
     UINT  uFlags;
     UINT  uCallbackMessage;
     HICON hIcon;
-    CHAR  szTip[64];
+    WCHAR szTip[64];
 };
-static_assert(sizeof(NotifyIconDataV1) == 88, "NOTIFYICONDATAA_V1_SIZE on 32-bit Windows");
+static_assert(sizeof(NotifyIconDataV1) == 152, "NOTIFYICONDATAW_V1_SIZE on 32-bit Windows");
 
 class TrayApp {
 public:
@@ -29,14 +29,14 @@ public:
 
     ~TrayApp();
 
-    bool claimSingleInstance(const char* name);
+    bool claimSingleInstance(const wchar_t* name);
     bool createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc);
     void runMessageLoop(MSG* msg);
     void requestQuit(int exitCode);
     bool handlePendingMessages();
 
-    bool addTrayIcon(int iconId, const char* tip);
-    bool setTrayIcon(int iconId, const char* tip);
+    bool addTrayIcon(int iconId, const wchar_t* tip);
+    bool setTrayIcon(int iconId, const wchar_t* tip);
     void restoreTrayIcon();
     void showTrayMenu(int menuId);
 

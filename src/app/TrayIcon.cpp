@@ -1,7 +1,5 @@
 #include "app/TrayApp.h"
 
-#include <cstring>
-
 namespace {
 
 // The shell may refuse a change while it is busy. A few tries with a short
@@ -10,43 +8,58 @@ namespace {
 const int kModifyTries = 5;
 const DWORD kModifyRetryPause = 100;  // ms
 
-void copyTip(NotifyIconDataV1& icon, const char* tip)
+void copyTip(NotifyIconDataV1& icon, const wchar_t* tip)
 {
-    strncpy(icon.szTip, tip, sizeof icon.szTip - 1);
-    icon.szTip[sizeof icon.szTip - 1] = '\0';
+    lstrcpynW(icon.szTip, tip, sizeof icon.szTip / sizeof icon.szTip[0]);
 }
 
-PNOTIFYICONDATAA asShellRecord(NotifyIconDataV1& icon)
+PNOTIFYICONDATAW asShellRecord(NotifyIconDataV1& icon)
 {
-    return reinterpret_cast<PNOTIFYICONDATAA>(&icon);
+    return reinterpret_cast<PNOTIFYICONDATAW>(&icon);
+}
+
+// At the size the tray shows it (the small-icon size of the display's
+// scale), so that the shell need not shrink a 32 x 32 image itself. Such an
+// icon is the program's own and is destroyed once replaced.
+HICON loadTrayImage(HINSTANCE instance, int iconId)
+{
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                         LR_DEFAULTCOLOR));
 }
 
 }  // namespace
 
-bool TrayApp::addTrayIcon(int iconId, const char* tip)
+bool TrayApp::addTrayIcon(int iconId, const wchar_t* tip)
 {
     trayIcon.cbSize = sizeof trayIcon;
     trayIcon.uID = 1;
     trayIcon.hWnd = mainWindow;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayIcon.uCallbackMessage = WM_TRAYNOTIFY;
-    trayIcon.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
+    trayIcon.hIcon = loadTrayImage(instance, iconId);
     copyTip(trayIcon, tip);
-    Shell_NotifyIconA(NIM_ADD, asShellRecord(trayIcon));
+    Shell_NotifyIconW(NIM_ADD, asShellRecord(trayIcon));
     return true;
 }
 
-bool TrayApp::setTrayIcon(int iconId, const char* tip)
+bool TrayApp::setTrayIcon(int iconId, const wchar_t* tip)
 {
-    trayIcon.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
+    // The shell keeps a copy of what it was given; ours stays for a shell
+    // that has to be told again.
+    HICON replaced = trayIcon.hIcon;
+    trayIcon.hIcon = loadTrayImage(instance, iconId);
     copyTip(trayIcon, tip);
-    for (int attempt = 1; attempt <= kModifyTries; ++attempt) {
-        if (Shell_NotifyIconA(NIM_MODIFY, asShellRecord(trayIcon)))
-            return true;
-        if (attempt < kModifyTries)
+    bool accepted = false;
+    for (int attempt = 1; attempt <= kModifyTries && !accepted; ++attempt) {
+        accepted = Shell_NotifyIconW(NIM_MODIFY, asShellRecord(trayIcon)) != FALSE;
+        if (!accepted && attempt < kModifyTries)
             Sleep(kModifyRetryPause);
     }
-    restoreTrayIcon();
+    if (!accepted)
+        restoreTrayIcon();
+    if (replaced)
+        DestroyIcon(replaced);
     return true;
 }
 
@@ -55,14 +68,14 @@ bool TrayApp::setTrayIcon(int iconId, const char* tip)
 void TrayApp::restoreTrayIcon()
 {
     if (trayIcon.cbSize)
-        Shell_NotifyIconA(NIM_ADD, asShellRecord(trayIcon));
+        Shell_NotifyIconW(NIM_ADD, asShellRecord(trayIcon));
 }
 
 void TrayApp::showTrayMenu(int menuId)
 {
     POINT cursor;
     GetCursorPos(&cursor);
-    HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(menuId));
+    HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(menuId));
     if (!menu)
         return;
     // Without the foreground the menu would not close when the user clicks
@@ -71,6 +84,6 @@ void TrayApp::showTrayMenu(int menuId)
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN, cursor.x - 1, cursor.y - 1, 0,
                    mainWindow, NULL);
     // Lets the menu's loop see that it is over before the next click.
-    PostMessageA(mainWindow, WM_NULL, 0, 0);
+    PostMessageW(mainWindow, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }

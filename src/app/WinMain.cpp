@@ -21,7 +21,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
 
-    if (!theApp.claimSingleInstance("Quillora"))
+    if (!theApp.claimSingleInstance(L"Quillora"))
         return 0;
     if (!theApp.createMainWindow(instance, IDD_MAIN, IDI_ONLINE, mainDialogProc))
         return 0;
@@ -36,7 +36,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         theApp.setTrayIcon(IDI_ONLINE, Tip::online);
     }
     // Let the connection monitor look once before the loop starts.
-    SendMessageA(theApp.mainWindow, WM_TIMER, 0, 0);
+    SendMessageW(theApp.mainWindow, WM_TIMER, 0, 0);
 
     MSG msg = {};
     theApp.runMessageLoop(&msg);

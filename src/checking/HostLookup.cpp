@@ -57,7 +57,7 @@ LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs)
     if (!lookup)
         return LookupResult::notFound;
     lookup->holders = 2;
-    lookup->done = CreateEventA(NULL, TRUE, FALSE, NULL);
+    lookup->done = CreateEventW(NULL, TRUE, FALSE, NULL);
     strncpy(lookup->name, name, sizeof lookup->name - 1);
     // A worker of the system's thread pool: it is kept between lookups, where
     // a thread of its own would be made anew, at a cost, for every probe.

@@ -3,6 +3,7 @@
 #include "checking/Pop3Connection.h"
 #include "checking/ServerAddress.h"
 #include "checking/StatReply.h"
+#include "config/Records.h"
 
 #include <cstdio>
 
@@ -14,19 +15,17 @@ Deadline replyDeadline(const Deadline& conversation)
     return Deadline::inSeconds(kReplyTimeoutSeconds).earlier(conversation);
 }
 
-// A server that closed the connection answers every later command with an
-// empty reply, which the login and STAT checks handle as they come; only a
-// timeout or a runaway line ends the conversation early.
-bool endsConversation(ReplyResult read)
-{
-    return read == ReplyResult::timedOut || read == ReplyResult::tooLong;
-}
-
+// A reply that did not come whole ends the conversation: without it
+// nothing after it means anything.
 ProbeOutcome endEarly(Pop3Connection& pop3, ReplyResult read)
 {
     // A goodbye without waiting for its answer: the server may be gone.
     pop3.send("QUIT\r\n");
-    return read == ReplyResult::tooLong ? ProbeOutcome::replyTooLong : ProbeOutcome::timedOut;
+    switch (read) {
+    case ReplyResult::tooLong: return ProbeOutcome::replyTooLong;
+    case ReplyResult::closed:  return ProbeOutcome::connectionClosed;
+    default:                   return ProbeOutcome::timedOut;
+    }
 }
 
 // Once the outcome is known the server's answer to QUIT changes nothing;
@@ -41,7 +40,9 @@ void sayGoodbye(Pop3Connection& pop3, const Deadline& conversation)
 ReplyResult command(Pop3Connection& pop3, const char* verb, const char* argument,
                     Pop3Reply& reply, const Deadline& conversation)
 {
-    char text[80];
+    // The longest argument, a 255-byte login or password, stays far below
+    // the 512 bytes a POP3 command line may have.
+    char text[kLongTextSize + 16];
     snprintf(text, sizeof text, "%s %s\r\n", verb, argument);
     pop3.send(text);
     return pop3.readReply(reply, replyDeadline(conversation));
@@ -65,11 +66,11 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
 {
     Pop3Reply reply;
     ReplyResult read = pop3.readReply(reply, replyDeadline(conversation));   // greeting
-    if (!endsConversation(read))
+    if (read == ReplyResult::answered)
         read = command(pop3, "USER", account, reply, conversation);
-    if (!endsConversation(read))
+    if (read == ReplyResult::answered)
         read = command(pop3, "PASS", password, reply, conversation);
-    if (endsConversation(read))
+    if (read != ReplyResult::answered)
         return endEarly(pop3, read);
 
     if (!isLoginAccepted(reply.text)) {
@@ -79,7 +80,7 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
     }
     pop3.send("STAT\r\n");
     read = pop3.readReply(statReply, replyDeadline(conversation));
-    if (endsConversation(read))
+    if (read != ReplyResult::answered)
         return endEarly(pop3, read);
     sayGoodbye(pop3, conversation);
     return ProbeOutcome::mailboxRead;

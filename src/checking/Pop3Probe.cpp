@@ -2,6 +2,7 @@
 // with QUIT, then tell the user. Nothing is ever retrieved or deleted.
 #include "app/MailCheckerApp.h"
 #include "checking/Pop3Conversation.h"
+#include "config/FieldText.h"
 #include "resources/Messages.h"
 
 #include <cstring>
@@ -24,6 +25,7 @@ const BoxText& boxFor(ProbeOutcome outcome)
     case ProbeOutcome::socketFailed:            return Box::socketOpen;
     case ProbeOutcome::connectFailed:           return Box::connectFailed;
     case ProbeOutcome::replyTooLong:            return Box::replyTooLong;
+    case ProbeOutcome::connectionClosed:        return Box::connectionClosed;
     case ProbeOutcome::tlsFailed:               return Box::tlsFailed;
     case ProbeOutcome::certificateUntrusted:    return Box::certificateUntrusted;
     case ProbeOutcome::certificateWrongName:    return Box::certificateWrongName;
@@ -41,14 +43,18 @@ const BoxText& boxFor(ProbeOutcome outcome)
 BYTE MailCheckerApp::probeAccount(int accountNumber)
 {
     readAccountRecord(accountNumber);
-    if (hasLineBreak(workRecord.account) || hasLineBreak(workRecord.password)) {
+    CheckedAccount checked;
+    checked.number = accountNumber;
+    fieldToWide(workRecord.userName, checked.userName);
+    checked.launchMailer = workRecord.launchMailer != 0;
+    fieldToWide(workRecord.mailerPath, checked.mailerPath);
+    if (hasLineBreak(workAccount) || hasLineBreak(workPassword)) {
         showBox(NULL, Box::unsafeCredentials);
         return 0;
     }
 
     Pop3Reply statReply;
-    ProbeOutcome outcome = checkMailbox(workRecord.server, workRecord.account, workRecord.password,
-                                        statReply);
+    ProbeOutcome outcome = checkMailbox(workRecord.server, workAccount, workPassword, statReply);
     // The network held the thread. What the user asked meanwhile comes first,
     // while the round still runs: clicks on the icon start nothing, and after
     // "終了" no box is shown and the round ends here.
@@ -61,6 +67,6 @@ BYTE MailCheckerApp::probeAccount(int accountNumber)
         return 0;
     }
     BYTE result = 0;
-    evaluateStatReply(statReply.text, accountNumber, result);
+    evaluateStatReply(statReply.text, checked, result);
     return result;
 }

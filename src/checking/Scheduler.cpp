@@ -21,7 +21,7 @@ void MailCheckerApp::onTimer()
         // A connection that has just come up is handled like a click on the
         // icon: a round at once, and no tick on this message.
         if (goOnline())
-            SendMessageA(mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+            SendMessageW(mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
         else
             tick();
         return;
@@ -72,5 +72,13 @@ void MailCheckerApp::checkRound()
     setTrayIcon(IDI_ONLINE, Tip::online);
     elapsedSeconds = 0;
     checking = 0;
-    startSchedulerTimer(mainWindow);
+    // The settings window, shown from the tray during the round, keeps the
+    // timer stopped until it is closed.
+    if (!IsWindowVisible(mainWindow))
+        startSchedulerTimer(mainWindow);
+    // A list command that came during the round, now that no probe reads
+    // the records it would change.
+    if (deferredListCommand && !quitRequested)
+        PostMessageW(mainWindow, WM_COMMAND, deferredListCommand, 0);
+    deferredListCommand = 0;
 }

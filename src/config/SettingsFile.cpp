@@ -119,12 +119,14 @@ bool MailCheckerApp::readAccountRecord(int accountNumber)
     if (!read)
         memset(&workRecord, 0, sizeof workRecord);
     terminateTextFields(workRecord);
+    strcpy(workAccount, workRecord.account);
+    strcpy(workPassword, workRecord.password);
     return read;
 }
 
 bool MailCheckerApp::writeAccountRecord(int accountNumber)
 {
     SettingsFileChange change;
-    change.putAccount(accountNumber, workRecord);
+    change.putAccount(accountNumber, workRecord, workAccount, workPassword);
     return change.commit();
 }

@@ -2,6 +2,7 @@
 #include "app/TrayApp.h"
 #include "config/ProfileText.h"
 #include "config/SettingsFile.h"
+#include "config/ShiftJisCut.h"
 
 #include <cstring>
 
@@ -54,9 +55,14 @@ void SettingsFileChange::putSettings(const SettingsRecord& settings)
     put(kSettingsSection, kSettingsKey, &stored, sizeof stored);
 }
 
-void SettingsFileChange::putAccount(int accountNumber, const AccountRecord& account)
+void SettingsFileChange::putAccount(int accountNumber, const AccountRecord& record, const char* account,
+                                    const char* password)
 {
-    AccountRecord stored = account;
+    AccountRecord stored = record;
+    memset(stored.account, 0, sizeof stored.account);
+    memcpy(stored.account, account, shiftJisFit(account, sizeof stored.account - 1));
+    memset(stored.password, 0, sizeof stored.password);
+    memcpy(stored.password, password, shiftJisFit(password, sizeof stored.password - 1));
     clearUnusedBytes(stored);
     char section[32];
     accountSectionName(accountNumber, section);

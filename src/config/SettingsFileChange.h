@@ -16,7 +16,8 @@ public:
     ~SettingsFileChange();   // removes a copy that did not replace the file
 
     void putSettings(const SettingsRecord& settings);
-    void putAccount(int accountNumber, const AccountRecord& account);
+    void putAccount(int accountNumber, const AccountRecord& record, const char* account,
+                    const char* password);
     // Takes the account's record out of the file.
     void removeAccount(int accountNumber);
     // True once the file on disk holds every value put.

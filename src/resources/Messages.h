@@ -4,16 +4,16 @@
 #include <windows.h>
 
 struct BoxText {
-    const char* text;
-    const char* caption;
+    const wchar_t* text;
+    const wchar_t* caption;
     UINT        style;
 };
 
 namespace Tip {
-extern const char offline[];        // "オフライン"
-extern const char online[];         // "オンライン"
-extern const char checking[];       // "チェック中"
-extern const char mailArrived[];    // "メール受信"
+extern const wchar_t offline[];        // "オフライン"
+extern const wchar_t online[];         // "オンライン"
+extern const wchar_t checking[];       // "チェック中"
+extern const wchar_t mailArrived[];    // "メール受信"
 }
 
 namespace Box {
@@ -34,14 +34,15 @@ extern const BoxText tlsFailed;
 extern const BoxText certificateUntrusted;
 extern const BoxText certificateWrongName;
 extern const BoxText certificateNotTimeValid;
+extern const BoxText connectionClosed;
 extern const BoxText unsafeCredentials;
 extern const BoxText loginRefused;
 extern const BoxText loginUnexpected;
 
 // New-mail report: the text is formatted with the user name and the count
-extern const char reportCaption[];
-extern const char reportText[];
-extern const char reportAndLaunchText[];
+extern const wchar_t reportCaption[];
+extern const wchar_t reportText[];
+extern const wchar_t reportAndLaunchText[];
 extern const BoxText launchFailed;
 
 // Account list and account dialog
@@ -54,7 +55,19 @@ extern const BoxText serverFieldInvalid;
 extern const BoxText registered;
 extern const BoxText registerNotSaved;
 extern const BoxText tooManyAccounts;
+// Formatted with the field's name (and for the length, its limit in
+// single-byte and double-byte characters)
+extern const BoxText fieldNotShiftJis;
+extern const BoxText fieldTooLong;
+extern const wchar_t userNameField[];
+extern const wchar_t accountField[];
+extern const wchar_t passwordField[];
+extern const wchar_t serverField[];
+extern const wchar_t mailerField[];
 }
 
 // Shows a box and answers the button pressed. owner may be NULL.
 int showBox(HWND owner, const BoxText& box);
+// The same with box.text as a wsprintf format of a name (%s) and up to two
+// numbers (%d).
+int showFormattedBox(HWND owner, const BoxText& box, const wchar_t* name, int first = 0, int second = 0);

@@ -3,6 +3,8 @@
 #include "ui/AccountDialog.h"
 #include "app/MailCheckerApp.h"
 #include "checking/ServerAddress.h"
+#include "config/FieldText.h"
+#include "config/HeapArray.h"
 #include "config/SettingsFileChange.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -14,20 +16,55 @@ namespace {
 
 int selectedAccountNumber()
 {
-    return static_cast<int>(SendDlgItemMessageA(theApp.mainWindow, IDC_ACCOUNT_LIST,
+    return static_cast<int>(SendDlgItemMessageW(theApp.mainWindow, IDC_ACCOUNT_LIST,
                                                 LB_GETCURSEL, 0, 0)) + 1;
 }
 
 bool isToggleDown(HWND dialog)
 {
-    return SendDlgItemMessageA(dialog, IDC_LAUNCH_MAILER, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendDlgItemMessageW(dialog, IDC_LAUNCH_MAILER, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// Reads an edit into a record field, cut to the field's width.
-template <unsigned N>
-void readField(HWND dialog, int id, char (&field)[N])
+void showField(HWND dialog, int id, const char* field)
 {
-    GetDlgItemTextA(dialog, id, field, N);
+    WCHAR text[kLongTextSize];
+    fieldToWide(field, text);
+    SetDlgItemTextW(dialog, id, text);
+}
+
+// What the user typed into one edit, turned into a field of the record.
+struct TypedField {
+    int            id;
+    const wchar_t* name;      // the field's label, for the boxes
+    char*          field;
+    unsigned       size;      // bytes, the terminator included
+    bool           mayBeCut;  // only shown: cut to fit, as it always was
+};
+
+// False, after a box owned by the dialog that names the field, when the
+// text cannot be stored as typed: nothing is ever stored as "?" or cut
+// without a word.
+bool readTypedField(HWND dialog, const TypedField& typed)
+{
+    HWND edit = GetDlgItem(dialog, typed.id);
+    HeapArray<WCHAR> text;
+    if (!text.resize(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1))
+        return false;
+    GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
+    switch (wideToField(text.data(), typed.field, typed.size)) {
+    case FieldFit::whole:
+        return true;
+    case FieldFit::cut:
+        if (typed.mayBeCut)
+            return true;
+        showFormattedBox(dialog, Box::fieldTooLong, typed.name, static_cast<int>(typed.size - 1),
+                         static_cast<int>((typed.size - 1) / 2));
+        return false;
+    case FieldFit::notShiftJis:
+        break;
+    }
+    showFormattedBox(dialog, Box::fieldNotShiftJis, typed.name);
+    return false;
 }
 
 }  // namespace
@@ -36,7 +73,7 @@ INT_PTR CALLBACK accountDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 {
     switch (message) {
     case WM_CLOSE:
-        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         break;
     case WM_INITDIALOG:
         theApp.initAccountDialog(dialog);
@@ -55,7 +92,7 @@ INT_PTR CALLBACK accountDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             break;
         case IDC_REGISTER:
             if (theApp.registerAccount(dialog))
-                SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             break;
         }
         break;
@@ -68,47 +105,50 @@ void MailCheckerApp::initAccountDialog(HWND dialog)
     if (editMode == 0)
         return;
     readAccountRecord(selectedAccountNumber());
-    SetDlgItemTextA(dialog, IDC_USER_NAME, workRecord.userName);
-    SetDlgItemTextA(dialog, IDC_ACCOUNT_NAME, workRecord.account);
-    SetDlgItemTextA(dialog, IDC_PASSWORD, workRecord.password);
-    SetDlgItemTextA(dialog, IDC_SERVER, workRecord.server);
-    SetDlgItemTextA(dialog, IDC_MAILER_PATH, workRecord.mailerPath);
+    showField(dialog, IDC_USER_NAME, workRecord.userName);
+    // The whole login and password, which may be longer than the record's
+    // own fields.
+    showField(dialog, IDC_ACCOUNT_NAME, workAccount);
+    showField(dialog, IDC_PASSWORD, workPassword);
+    showField(dialog, IDC_SERVER, workRecord.server);
+    showField(dialog, IDC_MAILER_PATH, workRecord.mailerPath);
     // BM_SETCHECK sends no command, so the file dialog does not open here.
     if (workRecord.launchMailer)
-        SendDlgItemMessageA(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_CHECKED, 0);
+        SendDlgItemMessageW(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_CHECKED, 0);
 }
 
 void MailCheckerApp::chooseMailProgram(HWND dialog)
 {
-    static const char filter[] = "実行ファイル(*.exe)\0*.exe\0";
+    static const WCHAR filter[] = L"実行ファイル(*.exe)\0*.exe\0";
 
     // A buffer of the dialog's own: a round started from the tray while it
     // is open reloads workRecord, and would change the path the user picks.
     // It offers the path the dialog shows.
-    char chosenPath[sizeof workRecord.mailerPath];
-    readField(dialog, IDC_MAILER_PATH, chosenPath);
+    WCHAR chosenPath[MAX_PATH];
+    GetDlgItemTextW(dialog, IDC_MAILER_PATH, chosenPath, MAX_PATH);
 
-    OPENFILENAMEA request;
+    OPENFILENAMEW request;
     memset(&request, 0, sizeof request);
-    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     request.hwndOwner = dialog;
     request.lpstrFilter = filter;
     request.lpstrFile = chosenPath;
-    request.nMaxFile = sizeof chosenPath;
-    request.lpstrTitle = "メールソフトの選択";
+    request.nMaxFile = MAX_PATH;
+    request.lpstrTitle = L"メールソフトの選択";
     request.Flags = OFN_HIDEREADONLY | OFN_CREATEPROMPT;
 
-    BOOL chosen = GetOpenFileNameA(&request);
+    BOOL chosen = GetOpenFileNameW(&request);
     if (!chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
         // A stored path the dialog cannot take as a start would keep it from
         // opening at all; start from an empty name instead.
-        chosenPath[0] = '\0';
-        chosen = GetOpenFileNameA(&request);
+        chosenPath[0] = L'\0';
+        chosen = GetOpenFileNameW(&request);
     }
+    // Whether the path can be stored is told at "登録", with the other fields.
     if (chosen)
-        SetWindowTextA(GetDlgItem(dialog, IDC_MAILER_PATH), chosenPath);
+        SetWindowTextW(GetDlgItem(dialog, IDC_MAILER_PATH), chosenPath);
     else
-        SendDlgItemMessageA(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_UNCHECKED, 0);
+        SendDlgItemMessageW(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 bool MailCheckerApp::registerAccount(HWND dialog)
@@ -126,13 +166,18 @@ bool MailCheckerApp::registerAccount(HWND dialog)
         accountNumber = settings.accountCount + 1;
     }
 
-    readField(dialog, IDC_USER_NAME, workRecord.userName);
-    readField(dialog, IDC_ACCOUNT_NAME, workRecord.account);
-    readField(dialog, IDC_PASSWORD, workRecord.password);
-    readField(dialog, IDC_SERVER, workRecord.server);
-    readField(dialog, IDC_MAILER_PATH, workRecord.mailerPath);
-    if (!workRecord.userName[0] || !workRecord.account[0] || !workRecord.password[0] ||
-        !workRecord.server[0]) {
+    const TypedField fields[] = {
+        {IDC_USER_NAME, Box::userNameField, workRecord.userName, sizeof workRecord.userName, true},
+        {IDC_ACCOUNT_NAME, Box::accountField, workAccount, sizeof workAccount, false},
+        {IDC_PASSWORD, Box::passwordField, workPassword, sizeof workPassword, false},
+        {IDC_SERVER, Box::serverField, workRecord.server, sizeof workRecord.server, false},
+        {IDC_MAILER_PATH, Box::mailerField, workRecord.mailerPath, sizeof workRecord.mailerPath, false},
+    };
+    for (const TypedField& typed : fields) {
+        if (!readTypedField(dialog, typed))
+            return false;
+    }
+    if (!workRecord.userName[0] || !workAccount[0] || !workPassword[0] || !workRecord.server[0]) {
         showBox(dialog, Box::inputMissing);
         return false;
     }
@@ -149,7 +194,7 @@ bool MailCheckerApp::registerAccount(HWND dialog)
     if (editMode == 0)
         stored.accountCount = accountNumber;
     SettingsFileChange change;
-    change.putAccount(accountNumber, workRecord);
+    change.putAccount(accountNumber, workRecord, workAccount, workPassword);
     change.putSettings(stored);
     if (!change.commit()) {
         showBox(dialog, Box::registerNotSaved);

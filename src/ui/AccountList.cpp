@@ -1,6 +1,7 @@
 // The account list of the settings window. Line i (from 0) is record i + 1;
 // the position alone links a line to its record.
 #include "app/MailCheckerApp.h"
+#include "config/FieldText.h"
 #include "config/SettingsFileChange.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -12,7 +13,7 @@ namespace {
 
 LRESULT sendToList(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return SendDlgItemMessageA(theApp.mainWindow, IDC_ACCOUNT_LIST, message, wParam, lParam);
+    return SendDlgItemMessageW(theApp.mainWindow, IDC_ACCOUNT_LIST, message, wParam, lParam);
 }
 
 int selectedLine()
@@ -22,8 +23,8 @@ int selectedLine()
 
 void openAccountDialog()
 {
-    theApp.accountDialogResult = static_cast<LONG>(DialogBoxParamA(
-        theApp.instance, MAKEINTRESOURCEA(IDD_ACCOUNT), theApp.mainWindow, accountDialogProc, 0));
+    theApp.accountDialogResult = static_cast<LONG>(DialogBoxParamW(
+        theApp.instance, MAKEINTRESOURCEW(IDD_ACCOUNT), theApp.mainWindow, accountDialogProc, 0));
     // The dialog ends edit mode itself; if it could not even open, do it here
     // so that the next "新規登録" is not taken for an edit.
     if (theApp.accountDialogResult == -1)
@@ -52,7 +53,9 @@ void MailCheckerApp::refreshAccountList()
         // An unreadable record comes back empty and shows as an empty line,
         // so the lines after it keep their positions.
         readAccountRecord(n);
-        sendToList(LB_INSERTSTRING, n - 1, reinterpret_cast<LPARAM>(workRecord.userName));
+        WCHAR line[sizeof workRecord.userName];
+        fieldToWide(workRecord.userName, line);
+        sendToList(LB_INSERTSTRING, n - 1, reinterpret_cast<LPARAM>(line));
     }
 }
 
@@ -89,7 +92,7 @@ void MailCheckerApp::deleteAccount(int selection)
     // as it is; only the copy that replaces it as a whole is written.
     for (int k = selection + 1; k <= stored.accountCount; ++k) {
         readAccountRecord(k + 1);
-        change.putAccount(k, workRecord);
+        change.putAccount(k, workRecord, workAccount, workPassword);
     }
     // The former last number now holds a copy of a moved record, or the
     // deleted account itself with its password: neither may stay behind,

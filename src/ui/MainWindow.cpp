@@ -14,7 +14,7 @@ namespace {
 // again, after Explorer has restarted.
 UINT taskbarCreatedMessage()
 {
-    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
     return message;
 }
 
@@ -30,13 +30,25 @@ void onTrayNotify(LPARAM mouseMessage)
     }
 }
 
+bool isListCommand(WORD id)
+{
+    return id == IDC_NEW_ACCOUNT || id == IDC_EDIT_ACCOUNT || id == IDC_DELETE_ACCOUNT;
+}
+
 void onCommand(HWND window, WORD id, WORD notification)
 {
+    // A round reads the records one by one and reports each under its
+    // number. Opening the account dialog or deleting during it would move
+    // or reload them under the probe, so these wait for its end.
+    if (isListCommand(id) && theApp.checking) {
+        theApp.deferredListCommand = id;
+        return;
+    }
     switch (id) {
     case IDC_ACCOUNT_LIST:
         // A double click on a line acts as "編集".
         if (notification == LBN_DBLCLK)
-            SendMessageA(window, WM_COMMAND, IDC_EDIT_ACCOUNT, 0);
+            SendMessageW(window, WM_COMMAND, IDC_EDIT_ACCOUNT, 0);
         break;
     case IDC_NEW_ACCOUNT:
         theApp.newAccount();
@@ -46,11 +58,11 @@ void onCommand(HWND window, WORD id, WORD notification)
         break;
     case IDC_DELETE_ACCOUNT:
         theApp.deleteAccount(
-            static_cast<int>(SendDlgItemMessageA(window, IDC_ACCOUNT_LIST, LB_GETCURSEL, 0, 0)));
+            static_cast<int>(SendDlgItemMessageW(window, IDC_ACCOUNT_LIST, LB_GETCURSEL, 0, 0)));
         break;
     case IDM_CHECK_NOW:
         // Exactly a left click on the icon, with the same conditions.
-        SendMessageA(window, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+        SendMessageW(window, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
         break;
     case IDM_SHOW_WINDOW:
         // No timed rounds while the user may be changing the settings.
@@ -98,7 +110,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 bool MailCheckerApp::isChecked(int controlId)
 {
-    return SendDlgItemMessageA(mainWindow, controlId, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendDlgItemMessageW(mainWindow, controlId, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void MailCheckerApp::loadSettings()
@@ -120,7 +132,7 @@ void MailCheckerApp::loadSettings()
     };
     for (const auto& option : options) {
         if (option.flag)
-            SendDlgItemMessageA(mainWindow, option.box, BM_SETCHECK, BST_CHECKED, 0);
+            SendDlgItemMessageW(mainWindow, option.box, BM_SETCHECK, BST_CHECKED, 0);
     }
 
     // The edit is read-only: the arrows are the only way to change the

@@ -3,14 +3,14 @@
  *   <full module path><TAB><command line>
  * A GUI program, like a real mailer: no console window appears. */
 #include <windows.h>
-#include <string.h>
+#include <wchar.h>
 
-static HANDLE openLog(const char *path)
+static HANDLE openLog(const wchar_t *path)
 {
     /* Two copies started together may collide on the file: retry briefly. */
     int attempt;
     for (attempt = 0; attempt < 50; ++attempt) {
-        HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, NULL,
+        HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, NULL,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION)
             return file;
@@ -19,35 +19,39 @@ static HANDLE openLog(const char *path)
     return INVALID_HANDLE_VALUE;
 }
 
-static void writeAll(HANDLE file, const char *text)
+/* In UTF-8, so that a folder name of any language reads back whole. */
+static void writeAll(HANDLE file, const wchar_t *text)
 {
+    char bytes[4 * MAX_PATH + 64];
     DWORD written;
-    WriteFile(file, text, (DWORD)strlen(text), &written, NULL);
+    int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, NULL, NULL);
+    if (length > 1)
+        WriteFile(file, bytes, (DWORD)(length - 1), &written, NULL);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR args, int show)
 {
-    char module[MAX_PATH];
-    char log[MAX_PATH + 16];
-    char *slash;
+    wchar_t module[MAX_PATH];
+    wchar_t log[MAX_PATH + 16];
+    wchar_t *slash;
     HANDLE file;
     DWORD n;
     (void)instance; (void)previous; (void)args; (void)show;
 
-    n = GetModuleFileNameA(NULL, module, MAX_PATH);
+    n = GetModuleFileNameW(NULL, module, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return 1;
-    lstrcpyA(log, module);
-    slash = strrchr(log, '\\');
-    lstrcpyA(slash != NULL ? slash + 1 : log, "mailer-ran.txt");
+    lstrcpyW(log, module);
+    slash = wcsrchr(log, L'\\');
+    lstrcpyW(slash != NULL ? slash + 1 : log, L"mailer-ran.txt");
 
     file = openLog(log);
     if (file == INVALID_HANDLE_VALUE)
         return 1;
     writeAll(file, module);
-    writeAll(file, "\t");
-    writeAll(file, GetCommandLineA());
-    writeAll(file, "\r\n");
+    writeAll(file, L"\t");
+    writeAll(file, GetCommandLineW());
+    writeAll(file, L"\r\n");
     CloseHandle(file);
     return 0;
 }

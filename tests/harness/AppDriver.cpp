@@ -97,15 +97,6 @@ bool waitUntil(DWORD timeoutMs, Predicate ready)
 
 }  // namespace
 
-std::string windowTextOf(HWND window)
-{
-    // GetWindowText does not ask a control of another process for its text;
-    // WM_GETTEXT does.
-    char text[1024] = "";
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 PendingSend::PendingSend(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     : window_(window), message_(message), wParam_(wParam), lParam_(lParam)
 {
@@ -261,7 +252,12 @@ std::string AppDriver::itemText(HWND dialog, int id)
 
 void AppDriver::setItemText(HWND dialog, int id, const std::string& text)
 {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    setItemText(dialog, id, fromShiftJis(text));
+}
+
+void AppDriver::setItemText(HWND dialog, int id, const std::wstring& text)
+{
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::vector<std::string> AppDriver::listLines()
@@ -273,9 +269,7 @@ std::vector<std::string> AppDriver::listLines()
     for (int i = 0; i < count; ++i) {
         wchar_t wide[256] = L"";
         SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
-        char line[512] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, NULL, NULL);
-        lines.push_back(line);
+        lines.push_back(shiftJis(wide));
     }
     return lines;
 }

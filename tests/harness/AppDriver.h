@@ -3,6 +3,7 @@
 // reached through its windows, its boxes answered from outside.
 #pragma once
 #include "BoxResponder.h"
+#include "TestText.h"
 
 #include <windows.h>
 
@@ -64,7 +65,8 @@ public:
     bool isChecked(HWND dialog, int id);
     void click(HWND dialog, int id);    // a real click: toggles check boxes, sends the command
     std::string itemText(HWND dialog, int id);
-    void setItemText(HWND dialog, int id, const std::string& text);
+    void setItemText(HWND dialog, int id, const std::string& text);   // Shift_JIS
+    void setItemText(HWND dialog, int id, const std::wstring& text);
     std::vector<std::string> listLines();
     void selectLine(int line);
 
@@ -94,5 +96,3 @@ private:
     unsigned syncCount_ = 0;
 };
 
-// The ANSI text of a window of another process.
-std::string windowTextOf(HWND window);

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "TestText.h"
 
 #include "checking/Scheduler.h"
 #include "resources/Messages.h"
@@ -14,8 +15,10 @@ void resetApplicationObject()
     theApp.~MailCheckerApp();   // takes the tray icon away
     if (window)
         DestroyWindow(window);
-    // Static storage starts zeroed; the constructors rely on it.
-    memset(static_cast<void*>(&theApp), 0, sizeof theApp);
+    // Static storage starts zeroed; the constructors rely on it. A plain
+    // memset before the constructor runs is a dead store to the compiler
+    // (the object's lifetime has not begun), which it may drop.
+    SecureZeroMemory(static_cast<void*>(&theApp), sizeof theApp);
     new (&theApp) MailCheckerApp();
 }
 
@@ -35,7 +38,7 @@ void AppFixture::TearDown()
 
 void AppFixture::startProgram()
 {
-    ASSERT_TRUE(theApp.createMainWindow(GetModuleHandleA(NULL), IDD_MAIN, IDI_ONLINE, mainDialogProc));
+    ASSERT_TRUE(theApp.createMainWindow(GetModuleHandleW(NULL), IDD_MAIN, IDI_ONLINE, mainDialogProc));
     theApp.addTrayIcon(IDI_OFFLINE, Tip::offline);
     startSchedulerTimer(theApp.mainWindow);
     SetWindowPos(theApp.mainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -46,19 +49,54 @@ void AppFixture::startProgram()
 void AppFixture::pumpMessages()
 {
     MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-        if (theApp.mainWindow && IsDialogMessageA(theApp.mainWindow, &msg))
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+        if (theApp.mainWindow && IsDialogMessageW(theApp.mainWindow, &msg))
             continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
+namespace {
+
+// The colour bits of an icon's image.
+std::vector<DWORD> iconPixels(HICON icon)
+{
+    std::vector<DWORD> pixels;
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info))
+        return pixels;
+    BITMAP bitmap = {};
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = bitmap.bmWidth;
+    format.bmiHeader.biHeight = bitmap.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    pixels.resize(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+    HDC screen = GetDC(NULL);
+    GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(NULL, screen);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return pixels;
+}
+
+}  // namespace
+
 int AppFixture::trayIconId() const
 {
+    std::vector<DWORD> shown = iconPixels(theApp.trayIcon.hIcon);
     const int ids[] = {IDI_OFFLINE, IDI_ONLINE, IDI_CHECKING, IDI_MAIL_ARRIVED};
     for (int id : ids) {
-        if (LoadIconA(theApp.instance, MAKEINTRESOURCEA(id)) == theApp.trayIcon.hIcon)
+        HICON candidate = static_cast<HICON>(LoadImageW(theApp.instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+        bool same = !shown.empty() && iconPixels(candidate) == shown;
+        DestroyIcon(candidate);
+        if (same)
             return id;
     }
     return 0;
@@ -66,36 +104,36 @@ int AppFixture::trayIconId() const
 
 std::string AppFixture::trayTip() const
 {
-    return theApp.trayIcon.szTip;
+    return shiftJis(theApp.trayIcon.szTip);
 }
 
 bool AppFixture::trayIconPresent() const
 {
-    NOTIFYICONDATAA probe = {};
-    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    NOTIFYICONDATAW probe = {};
+    probe.cbSize = NOTIFYICONDATAW_V1_SIZE;
     probe.hWnd = theApp.mainWindow;
     probe.uID = 1;
-    return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+    return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
 void AppFixture::check(int boxId, bool checked)
 {
-    SendDlgItemMessageA(theApp.mainWindow, boxId, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendDlgItemMessageW(theApp.mainWindow, boxId, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool AppFixture::isChecked(int boxId) const
 {
-    return SendDlgItemMessageA(theApp.mainWindow, boxId, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendDlgItemMessageW(theApp.mainWindow, boxId, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 std::vector<std::string> AppFixture::listLines() const
 {
     std::vector<std::string> lines;
-    int count = static_cast<int>(SendDlgItemMessageA(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_GETCOUNT, 0, 0));
+    int count = static_cast<int>(SendDlgItemMessageW(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        char line[256] = "";
-        SendDlgItemMessageA(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-        lines.push_back(line);
+        wchar_t line[256] = L"";
+        SendDlgItemMessageW(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        lines.push_back(shiftJis(line));
     }
     return lines;
 }

@@ -1,4 +1,5 @@
 #include "BoxResponder.h"
+#include "TestText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,13 +11,6 @@ BoxResponder* activeResponder = nullptr;
 // The static control that shows the text of a message box.
 const int kBoxTextId = 0xFFFF;
 
-// Asks the window itself, which also works for boxes of other processes.
-std::string windowText(HWND window)
-{
-    char text[1024] = "";
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
 
 }  // namespace
 
@@ -61,8 +55,8 @@ bool isMessageBox(HWND window)
 SeenBox describeBox(HWND box)
 {
     SeenBox seen;
-    seen.caption = windowText(box);
-    seen.text = windowText(GetDlgItem(box, kBoxTextId));
+    seen.caption = windowTextOf(box);
+    seen.text = windowTextOf(GetDlgItem(box, kBoxTextId));
     seen.owner = GetWindow(box, GW_OWNER);
     seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     seen.hasYesNo = GetDlgItem(box, IDYES) != NULL && GetDlgItem(box, IDNO) != NULL;

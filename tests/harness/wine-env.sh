@@ -14,9 +14,10 @@ _wine_env_exports() {
 
 # Code page 932 needs LC_ALL; LANG alone leaves Wine on 1252 when the glibc
 # locale is not generated. Given to Wine alone, so that bash does not warn
-# about a locale it cannot load.
+# about a locale it cannot load. QUILLORA_LOCALE runs the same under another
+# Windows code page: en_US.UTF-8 gives 1252, zh_CN.UTF-8 936.
 wine_ja() {
-  env LC_ALL=ja_JP.UTF-8 wine "$@"
+  env LC_ALL="${QUILLORA_LOCALE:-ja_JP.UTF-8}" wine "$@"
 }
 
 # Settings of the prefix, written once when it is made:

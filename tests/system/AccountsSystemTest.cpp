@@ -1,6 +1,6 @@
 // The account list and the account dialog of the real program, driven from
 // outside: what each command shows, what it stores and what it leaves alone.
-#include "AppDriver.h"
+#include "AccountDialogSteps.h"
 #include "TestSettings.h"
 #include "app/TrayApp.h"
 #include "resource.h"
@@ -15,16 +15,11 @@ using namespace testsettings;
 
 namespace {
 
-const char kDialogCaption[] = "ユーザデータ登録画面";
 const char kFileDialogCaption[] = "メールソフトの選択";
 // The file name box of the explorer-style file dialog: a combo box with an edit inside.
 const int kFileNameCombo = 0x47C;
 
 using Lines = std::vector<std::string>;
-// User name, account, password and server, in the dialog's order.
-using Fields = std::array<std::string, 4>;
-const int kFieldIds[4] = {IDC_USER_NAME, IDC_ACCOUNT_NAME, IDC_PASSWORD, IDC_SERVER};
-
 Fields fieldsFor(const std::string& userName) { return {userName, userName + "-acct", "pw-" + userName, "127.0.0.9"}; }
 
 AccountRecord recordFor(const std::string& userName, const std::string& mailerPath = "", bool launch = false)
@@ -58,50 +53,6 @@ AccountRecord stored(const AppDriver& app, int number)
 }
 
 Fields fieldsOf(const AccountRecord& r) { return {r.userName, r.account, r.password, r.server}; }
-
-void expectBox(const SeenBox& seen, const char* caption, const char* text, HWND owner, BoxIcon icon)
-{
-    EXPECT_EQ(caption, seen.caption);
-    EXPECT_EQ(text, seen.text) << caption;
-    EXPECT_EQ(owner, seen.owner) << caption;
-    EXPECT_EQ(icon, seen.icon) << caption;
-}
-
-// "新規登録", or with a line "編集" of that line.
-HWND openDialog(AppDriver& app, int line = -1)
-{
-    if (line >= 0)
-        app.selectLine(line);
-    app.command(line >= 0 ? IDC_EDIT_ACCOUNT : IDC_NEW_ACCOUNT);
-    HWND dialog = app.waitForWindow(kDialogCaption);
-    EXPECT_NE(nullptr, dialog) << "no account dialog";
-    return dialog;
-}
-
-void fillDialog(AppDriver& app, HWND dialog, const Fields& fields)
-{
-    for (int i = 0; i < 4; ++i)
-        app.setItemText(dialog, kFieldIds[i], fields[i]);
-}
-
-Fields dialogFields(AppDriver& app, HWND dialog)
-{
-    return {app.itemText(dialog, kFieldIds[0]), app.itemText(dialog, kFieldIds[1]), app.itemText(dialog, kFieldIds[2]),
-            app.itemText(dialog, kFieldIds[3])};
-}
-
-void cancelDialog(AppDriver& app, HWND dialog)
-{
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(app.windowGone(dialog));
-}
-
-// Presses "登録" and answers the box it brings.
-SeenBox pressRegister(AppDriver& app, HWND dialog)
-{
-    PostMessageA(dialog, WM_COMMAND, IDC_REGISTER, 0);
-    return app.answerBox(IDOK);
-}
 
 void expectRegistered(AppDriver& app, HWND dialog)
 {

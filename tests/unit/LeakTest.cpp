@@ -42,7 +42,7 @@ TEST_F(Leak, ProbesAndTrayMenusHoldNothingMoreTheLongerTheyRun)
     int reports = 0;
     std::string others;
     for (const SeenBox& box : boxes.boxes()) {
-        if (box.caption == Box::reportCaption)
+        if (box.caption == "メールの受信報告")
             ++reports;
         else
             others += box.caption + ": " + box.text + "\n";

@@ -189,6 +189,43 @@ TEST_F(Report, YesStartsTheMailProgramAndMayEndTheRound)
     }
 }
 
+// "編集", "削除" and "新規登録" clicked while a server holds the round reach
+// the program between the conversation and its report. They wait for the
+// round's end: each report names its own account and offers its own mail
+// program, every account is checked, and each reply lands in its own slot.
+TEST_F(Report, ListCommandsDuringARoundWaitForItsEnd)
+{
+    const std::string folder = iniPath.substr(0, iniPath.rfind('\\'));
+    const std::string mailer = folder + "\\mailer.exe", ran = folder + "\\mailer-ran.txt";
+    ASSERT_TRUE(CopyFileA(FAKE_MAILER_PATH, mailer.c_str(), FALSE));
+    for (WORD command : {IDC_EDIT_ACCOUNT, IDC_DELETE_ACCOUNT, IDC_NEW_ACCOUNT}) {
+        SCOPED_TRACE(command);
+        FakePop3Server first, second;
+        first.on("STAT", pop3Reply("+OK 3 300\r\n"));
+        second.on("STAT", pop3Reply("+OK 1 100\r\n"));
+        start(options(true), {makeAccount("A太郎", "a", "b", first.address(), mailer.c_str(), true),
+                              makeAccount("B花子", "a", "b", second.address(), "C:\\other\\mailer.exe", true)});
+        SendDlgItemMessageW(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, 1, 0);
+        PostMessageW(theApp.mainWindow, WM_COMMAND, command, 0);
+        DeleteFileA(ran.c_str());
+        boxes.queueAnswers({IDYES, IDNO});
+
+        const std::string offer = "\nメールソフトを起動しますか？";
+        EXPECT_EQ(reportText("A太郎", 3) + offer + " | " + reportText("B花子", 1) + offer, round());
+        for (DWORD start = GetTickCount(); !fileExists(ran) && GetTickCount() - start < 10000;)
+            Sleep(50);
+        EXPECT_TRUE(fileExists(ran)) << "A's own mail program";
+        EXPECT_STREQ("+OK 3 300\r\n", theApp.lastStatus[1]);
+        EXPECT_STREQ("+OK 1 100\r\n", theApp.lastStatus[2]);
+        EXPECT_EQ(2, theApp.settings.accountCount);
+        MSG waiting = {};
+        EXPECT_TRUE(PeekMessageW(&waiting, theApp.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+        EXPECT_EQ(command, LOWORD(waiting.wParam)) << "carried out once the round has ended";
+        TearDown();
+        SetUp();
+    }
+}
+
 TEST_F(Report, AnAccountBeyondTheSlotsIsReportedEveryRound)
 {
     FakePop3Server empty, full;

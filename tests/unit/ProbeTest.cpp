@@ -14,6 +14,7 @@ const std::vector<const char*> kAll = {"USER a", "PASS b", "STAT", "QUIT"};
 const std::vector<const char*> kNoStat = {"USER a", "PASS b", "QUIT"};
 const char kUnforeseen[] = "製作者には予期できないエラーです。";
 const char kTimeout[] = "サーバから時間内に応答がありませんでした。";
+const char kDisconnected[] = "メールの数を確かめる前に、サーバが接続を切りました。";
 
 // A reply line of exactly this many bytes, CR LF included.
 std::string line(size_t length)
@@ -238,8 +239,8 @@ TEST_F(Probe, RepliesAreReadWholeLineByLineAndTheMailboxIsFreeBeforeAnyBox)
         {"", step("+OK hi\r\n", 1 << 20), "REPLY ERROR!!", tooLong, {"USER a", "QUIT"}},
         // The mailbox was read: a runaway answer to QUIT is not worth a box.
         {"STAT", step("+OK 1 100\r\n", 1 << 20), report, "user に 1通", kAll},
-        // Once closed every reply is empty, which is no login.
-        {"", step("+OK bye\r\n", 0, {}, true), "ERROR!!", kUnforeseen, kNoStat},
+        // A server that ends the conversation is said to have done so.
+        {"", step("+OK bye\r\n", 0, {}, true), "DISCONNECT ERROR!!", kDisconnected, {"USER a", "QUIT"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.verb) + " " + c.step.reply.substr(0, 40));
@@ -268,6 +269,41 @@ TEST_F(Probe, RepliesAreReadWholeLineByLineAndTheMailboxIsFreeBeforeAnyBox)
         scenarioPassed(std::string("reply ") + (*c.verb ? c.verb : "greeting") + " " +
                        c.step.reply.substr(0, 24));
     }
+}
+
+// A connection that ends before STAT is answered is no mailbox read: it is
+// said, and the account's last status stays, so that unchanged mail is not
+// reported again on the next round.
+TEST_F(Probe, AConnectionClosedBeforeTheStatReplyIsSaidAndTheLastStatusStays)
+{
+    const struct {
+        const char* closesAfter;
+        std::vector<const char*> sent;
+    } cases[] = {
+        {"", {"USER a", "QUIT"}}, {"USER", {"USER a", "PASS b", "QUIT"}}, {"PASS", kAll},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(*c.closesAfter ? c.closesAfter : "greeting");
+        FakePop3Server server;
+        server.on("STAT", pop3Reply("+OK 2 200\r\n"));
+        script(server, c.closesAfter, step("+OK\r\n", 0, {}, true));
+        store(server.address());
+        theApp.settings.reportUnread = 0;
+        strcpy(theApp.lastStatus[1], "+OK 2 200\r\n");
+        mark();
+        EXPECT_EQ(0, theApp.probeAccount(1));
+        ASSERT_EQ(1, newBoxes()) << boxes.captions();
+        expectBox(0, "DISCONNECT ERROR!!", kDisconnected, BoxIcon::error);
+        EXPECT_STREQ("+OK 2 200\r\n", theApp.lastStatus[1]);
+        expectReceived(server, c.sent);
+    }
+    // The mailbox as it was before: nothing new to report.
+    FakePop3Server same;
+    same.on("STAT", pop3Reply("+OK 2 200\r\n"));
+    store(same.address());
+    mark();
+    EXPECT_EQ(0, theApp.probeAccount(1));
+    EXPECT_EQ(0, newBoxes()) << boxes.captions();
 }
 
 // A server that takes 25 s over every reply stays inside the reply bound each

@@ -175,7 +175,7 @@ TEST_F(Scheduler, ClickAndCheckNowRunARoundOnlyWhenConnectedOrInLanMode)
     EXPECT_EQ(0, boxes.count());
 }
 
-TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainWhateverHappensMeanwhile)
+TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindowWasShown)
 {
     // Accounts 1 and 3 are refused before contact (line break in the
     // password), so their boxes show the icon as the round left it.
@@ -187,7 +187,7 @@ TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainWhateverHappen
     boxes.whileShown([&](const SeenBox& box) {
         seen.push_back(std::to_string(trayIconId()) + trayTip() + std::to_string(theApp.checking) +
                        (timerRuns() ? " timer" : ""));
-        if (box.caption == Box::reportCaption) {
+        if (box.caption == "メールの受信報告") {
             PostMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
             PostMessageA(theApp.mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
             PostMessageA(theApp.mainWindow, WM_COMMAND, IDM_CHECK_NOW, 0);
@@ -203,7 +203,9 @@ TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainWhateverHappen
     EXPECT_EQ("オンライン", trayTip());
     EXPECT_EQ(0, theApp.checking);
     EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
-    EXPECT_TRUE(timerRuns()) << "even with the settings window open";
+    EXPECT_FALSE(timerRuns()) << "no timed round while the settings window is open";
+    SendMessageW(theApp.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(timerRuns()) << "closing it starts the timer again";
 }
 
 TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe)

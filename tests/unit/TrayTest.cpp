@@ -43,7 +43,7 @@ TEST_F(Tray, StartsOfflineWithTheFirstRecordLayout)
     EXPECT_TRUE(trayIconPresent());
     EXPECT_EQ(IDI_OFFLINE, trayIconId());
     EXPECT_EQ("オフライン", trayTip());
-    EXPECT_EQ(88u, theApp.trayIcon.cbSize);
+    EXPECT_EQ(152u, theApp.trayIcon.cbSize);
     EXPECT_EQ(1u, theApp.trayIcon.uID);
     EXPECT_EQ(theApp.mainWindow, theApp.trayIcon.hWnd);
     EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP), theApp.trayIcon.uFlags);
@@ -56,10 +56,11 @@ TEST_F(Tray, ShowsEachOfTheFourStates)
     const struct {
         int icon;
         const char* tip;
-    } states[] = {{IDI_ONLINE, "オンライン"}, {IDI_CHECKING, "チェック中"},
-                  {IDI_MAIL_ARRIVED, "メール受信"}, {IDI_OFFLINE, "オフライン"}};
+        const wchar_t* given;
+    } states[] = {{IDI_ONLINE, "オンライン", Tip::online}, {IDI_CHECKING, "チェック中", Tip::checking},
+                  {IDI_MAIL_ARRIVED, "メール受信", Tip::mailArrived}, {IDI_OFFLINE, "オフライン", Tip::offline}};
     for (const auto& state : states) {
-        theApp.setTrayIcon(state.icon, state.tip);
+        theApp.setTrayIcon(state.icon, state.given);
         EXPECT_EQ(state.icon, trayIconId());
         EXPECT_EQ(state.tip, trayTip());
         EXPECT_EQ(10u, trayTip().size()) << "tips are 10 bytes in Shift_JIS";
@@ -71,10 +72,10 @@ TEST_F(Tray, ComesBackAsItWasWhenTheTaskbarIsCreatedAgain)
 {
     startProgram();
     theApp.setTrayIcon(IDI_ONLINE, Tip::online);
-    Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&theApp.trayIcon));
+    Shell_NotifyIconW(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAW>(&theApp.trayIcon));
     ASSERT_FALSE(trayIconPresent());
 
-    SendMessageA(theApp.mainWindow, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    SendMessageW(theApp.mainWindow, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(trayIconPresent());
     EXPECT_EQ(IDI_ONLINE, trayIconId());
     EXPECT_EQ("オンライン", trayTip());
@@ -83,7 +84,7 @@ TEST_F(Tray, ComesBackAsItWasWhenTheTaskbarIsCreatedAgain)
 TEST_F(Tray, AChangeToALostIconPutsItBack)
 {
     startProgram();
-    Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&theApp.trayIcon));
+    Shell_NotifyIconW(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAW>(&theApp.trayIcon));
     theApp.setTrayIcon(IDI_CHECKING, Tip::checking);
     EXPECT_TRUE(trayIconPresent());
     EXPECT_EQ(IDI_CHECKING, trayIconId());
