@@ -59,6 +59,9 @@ bool captureWindow(HWND window, const std::string& path)
     RECT area;
     GetWindowRect(window, &area);
     InflateRect(&area, 8, 8);
+    // Wine copies nothing of a rectangle that reaches beyond the screen.
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&area, &area, &screen);
     return captureRect(area, path);
 }
 
