@@ -73,6 +73,7 @@ TEST(LongTexts, WhatDoesNotFitIsRefusedNamingTheFieldAndItsLimit)
         EXPECT_TRUE(IsWindowVisible(dialog));
         EXPECT_FALSE(fileExists(app.iniPath())) << "nothing is cut without a word";
     }
+    app.setItemText(dialog, IDC_MAILER_PATH, std::string());
     // 127 double-byte characters fit a password; one more does not.
     std::string kanji;
     for (int i = 0; i < 128; ++i)
