@@ -24,6 +24,11 @@ const BoxText pathTooLong = {
     "プログラムの置き場所のパスが長すぎるため、設定ファイルを開けません。\n"
     "もっと短いパスのフォルダに移してから起動してください。",
     "PATH ERROR!!", MB_ICONERROR };
+const BoxText accountsBeyondSlots = {
+    "設定ファイルに16番以降のアカウントがあります。\n"
+    "チェックできるのは15番までのため、それらはチェックせず、一覧にも表示しません。\n"
+    "設定ファイルにはそのまま残してあります。",
+    "ACCOUNT NUMBER ERROR!!", MB_ICONWARNING };
 
 const BoxText winsockStartup = {
     "WinSockのバージョンやりソースの割り当てでミスが起こりました。",

@@ -149,7 +149,7 @@ bool MailCheckerApp::registerAccount(HWND dialog)
     if (editMode == 0)
         stored.accountCount = accountNumber;
     SettingsFileChange change;
-    change.putAccount(accountNumber, workRecord);
+    change.putAccount(accountNumber, workRecord, workRecord.account, workRecord.password);
     change.putSettings(stored);
     if (!change.commit()) {
         showBox(dialog, Box::registerNotSaved);

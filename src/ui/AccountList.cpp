@@ -89,7 +89,7 @@ void MailCheckerApp::deleteAccount(int selection)
     // as it is; only the copy that replaces it as a whole is written.
     for (int k = selection + 1; k <= stored.accountCount; ++k) {
         readAccountRecord(k + 1);
-        change.putAccount(k, workRecord);
+        change.putAccount(k, workRecord, workAccount, workPassword);
     }
     // The former last number now holds a copy of a moved record, or the
     // deleted account itself with its password: neither may stay behind,
