@@ -41,5 +41,5 @@ public:
     void showTrayMenu(int menuId);
 
     // False when the program's own path does not fit the buffer.
-    static bool settingsFilePath(char (&path)[MAX_PATH]);
+    static bool settingsFilePath(wchar_t (&path)[MAX_PATH]);
 };

@@ -12,7 +12,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     // Without its own settings file the program would read and write another
     // one, or none at all, without a word.
-    char settingsPath[MAX_PATH];
+    wchar_t settingsPath[MAX_PATH];
     if (!TrayApp::settingsFilePath(settingsPath)) {
         showBox(NULL, Box::pathTooLong);
         return 0;

@@ -10,8 +10,8 @@
 
 void MailCheckerApp::evaluateStatReply(char* reply, const CheckedAccount& account, BYTE& result)
 {
-    // Accounts beyond the status slots (possible only in a hand-edited file)
-    // are reported on every round, as if "未処理メールの報告" were checked.
+    // Only accounts with a status slot are checked; the test keeps a bad
+    // number from writing beyond them.
     bool hasSlot = account.number >= 1 && account.number < kStatusSlots;
     if (settings.reportUnread == 0 && hasSlot && isUnchangedStatus(lastStatus[account.number], reply))
         strcpy(reply, kUnchangedReply);

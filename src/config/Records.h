@@ -2,6 +2,7 @@
 // No windows.h here: the layouts are plain data and build anywhere.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 struct SettingsRecord {
     uint8_t reportOnTop;        // report boxes are made topmost
@@ -29,6 +30,29 @@ static_assert(sizeof(AccountRecord) == 453, "stored account layout");
 // addresses, passwords made by a password manager. The whole text, up to
 // 255 bytes in Shift_JIS, is kept beside the record.
 const unsigned kLongTextSize = 256;
+
+// Shift_JIS: a byte in these ranges starts a character of two bytes.
+inline bool isShiftJisLeadByte(char c)
+{
+    const unsigned char b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// As much of text as fits in field beside its terminator, never half a
+// character; the rest of the field zero.
+template <unsigned N>
+inline void fitText(char (&field)[N], const char* text)
+{
+    unsigned length = 0;
+    while (text[length]) {
+        unsigned next = length + (isShiftJisLeadByte(text[length]) && text[length + 1] ? 2 : 1);
+        if (next > N - 1)
+            break;
+        length = next;
+    }
+    memmove(field, text, length);
+    memset(field + length, 0, N - length);
+}
 
 // The file can be edited by hand, so a field may arrive without its
 // terminator. Cut every text field inside its own width.

@@ -1,7 +1,5 @@
 #include "config/SettingsFile.h"
 #include "app/MailCheckerApp.h"
-#include "config/HeapArray.h"
-#include "config/ProfileText.h"
 #include "config/SettingsFileChange.h"
 
 #include <cstdint>
@@ -12,91 +10,126 @@ const char kSettingsSection[] = "KORVELLIN-Quillora";
 const char kSettingsKey[] = "QXDATA";
 const char kAccountSectionFormat[] = "USERDATA-NO%d";
 const char kAccountKey[] = "DATA";
+const char kLongAccountKey[] = "ACCOUNT";
+const char kLongPasswordKey[] = "PASSWORD";
 
-bool readProfileRecord(const char* path, const char* section, const char* key,
-                       void* dest, UINT size)
+namespace {
+
+// The highest account number the stored count lets the program look at. A
+// negative count, or none, says nothing about how many accounts there are.
+int32_t accountNumberLimit(bool settingsRead, int32_t storedCount)
 {
-    // Decode into a scratch buffer first so that a rejected value cannot
-    // leave a half-written record behind.
-    BYTE staged[kLargestRecord];
-    if (size > sizeof staged)
-        return false;
-    if (!GetPrivateProfileStructA(section, key, staged, size, path))
-        return false;
-    memcpy(dest, staged, size);
-    return true;
+    return !settingsRead || storedCount < 0 ? INT32_MAX : storedCount;
 }
 
-bool writeProfileRecord(const char* path, const char* section, const char* key,
-                        const void* source, UINT size)
+// The whole text of a record's field: the one stored beside the record when
+// the field holds exactly as much of it as fits, otherwise the field. An
+// earlier version that changed the record left that key as it was, and the
+// record as it left it is what counts.
+template <unsigned N>
+void readWholeText(const ProfileText& text, const char* section, const char* key, const char (&field)[N],
+                   char (&whole)[kLongTextSize])
 {
-    return WritePrivateProfileStructA(section, key, const_cast<void*>(source), size, path) != FALSE;
+    static_assert(N <= kLongTextSize, "a field fits in the whole text");
+    memcpy(whole, field, N);
+    const char* value;
+    size_t length;
+    if (!text.find(section, key, value, length) || length < 2 || length % 2 != 0)
+        return;
+    const size_t size = (length - 2) / 2;
+    char stored[kLongTextSize];
+    if (size >= kLongTextSize || !decodeProfileValue(value, length, stored, size) || memchr(stored, '\0', size))
+        return;
+    stored[size] = '\0';
+    char cut[N];
+    fitText(cut, stored);
+    if (size >= N && strcmp(cut, field) == 0)
+        memcpy(whole, stored, size + 1);
 }
+
+}  // namespace
 
 void accountSectionName(int accountNumber, char (&section)[32])
 {
     snprintf(section, sizeof section, kAccountSectionFormat, accountNumber);
 }
 
-bool TrayApp::settingsFilePath(char (&path)[MAX_PATH])
+void widenName(const char* name, wchar_t (&wide)[32])
+{
+    size_t i = 0;
+    for (; name[i] && i < 31; ++i)
+        wide[i] = static_cast<unsigned char>(name[i]);
+    wide[i] = L'\0';
+}
+
+bool TrayApp::settingsFilePath(wchar_t (&path)[MAX_PATH])
 {
     // The program's own path with "exe" replaced by "ini". A path cut short
-    // by the buffer would name some other file: then there is none.
-    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
+    // by the buffer would name some other file: then there is none. The W
+    // function names any folder; the A one only those the ANSI code page
+    // can spell.
+    DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
     if (length < 3 || length >= MAX_PATH) {
-        path[0] = '\0';
+        path[0] = L'\0';
         return false;
     }
-    memcpy(path + length - 3, "ini", 3);
+    memcpy(path + length - 3, L"ini", 3 * sizeof(wchar_t));
     return true;
+}
+
+bool readWholeFile(HANDLE file, HeapArray<char>& bytes)
+{
+    DWORD high = 0;
+    DWORD size = GetFileSize(file, &high);
+    if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 || !bytes.resize(size))
+        return false;
+    DWORD got = 0;
+    return size == 0 || (ReadFile(file, bytes.data(), size, &got, NULL) && got == size);
+}
+
+bool readSettingsText(ProfileText& text)
+{
+    wchar_t path[MAX_PATH];
+    if (!TrayApp::settingsFilePath(path))
+        return false;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    HeapArray<char> bytes;
+    bool read = readWholeFile(file, bytes);
+    CloseHandle(file);
+    return read && text.take(bytes.begin(), bytes.size());
 }
 
 int highestAccountRecord(int32_t limit)
 {
-    char path[MAX_PATH];
-    if (!TrayApp::settingsFilePath(path))
-        return 0;
-    // Looking at the sections the file has, not at every number up to the
-    // limit: a count damaged by hand can be two thousand million.
-    HeapArray<char> names;
-    if (!names.resize(4096))
-        return 0;
-    while (GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path) ==
-           names.size() - 2) {
-        if (!names.resize(names.size() * 2))
-            return 0;
-    }
-    int highest = 0;
-    for (const char* name = names.data(); *name; name += strlen(name) + 1) {
-        int number = accountNumberOfSection(name);
-        if (number <= highest || number > limit)
-            continue;
-        char value[2];
-        if (GetPrivateProfileStringA(name, kAccountKey, "", value, sizeof value, path) > 0)
-            highest = number;
-    }
-    return highest;
+    ProfileText text;
+    return readSettingsText(text) ? text.highestAccountSection(kAccountKey, limit) : 0;
+}
+
+bool accountRecordsBeyondSlots(bool settingsRead, int32_t storedCount)
+{
+    return highestAccountRecord(accountNumberLimit(settingsRead, storedCount)) > kMaxAccounts;
 }
 
 bool MailCheckerApp::readSettingsRecord()
 {
-    char path[MAX_PATH];
-    return settingsFilePath(path) &&
-           readProfileRecord(path, kSettingsSection, kSettingsKey, &settings, sizeof settings);
+    ProfileText text;
+    return readSettingsText(text) && text.readRecord(kSettingsSection, kSettingsKey, &settings, sizeof settings);
 }
 
 bool MailCheckerApp::settleAccountCount(bool settingsRead)
 {
-    if (!settingsRead) {
-        // Options back to their start values; the accounts stay, as many as
-        // the file holds.
+    const int32_t limit = accountNumberLimit(settingsRead, settings.accountCount);
+    // Options back to their start values; the accounts stay, as many as the
+    // file holds.
+    if (!settingsRead)
         memset(&settings, 0, sizeof settings);
-        settings.accountCount = highestAccountRecord(INT32_MAX);
-        return settings.accountCount == 0;
-    }
-    // A negative count says nothing about how many accounts there are.
-    settings.accountCount = highestAccountRecord(settings.accountCount < 0 ? INT32_MAX : settings.accountCount);
-    return true;
+    // Each account checked needs a status slot. Records beyond them stay in
+    // the file as they are; start-up says so.
+    settings.accountCount = highestAccountRecord(limit < kMaxAccounts ? limit : kMaxAccounts);
+    return settingsRead || highestAccountRecord(INT32_MAX) == 0;
 }
 
 bool MailCheckerApp::writeSettingsRecord()
@@ -108,19 +141,18 @@ bool MailCheckerApp::writeSettingsRecord()
 
 bool MailCheckerApp::readAccountRecord(int accountNumber)
 {
-    char path[MAX_PATH];
     char section[32];
     accountSectionName(accountNumber, section);
     // A record that is missing or damaged comes back empty: keeping the
     // previous one would make it pass for this account (probe it, list it,
     // or copy it over this number when records are renumbered).
-    bool read = settingsFilePath(path) &&
-                readProfileRecord(path, section, kAccountKey, &workRecord, sizeof workRecord);
+    ProfileText text;
+    bool read = readSettingsText(text) && text.readRecord(section, kAccountKey, &workRecord, sizeof workRecord);
     if (!read)
         memset(&workRecord, 0, sizeof workRecord);
     terminateTextFields(workRecord);
-    strcpy(workAccount, workRecord.account);
-    strcpy(workPassword, workRecord.password);
+    readWholeText(text, section, kLongAccountKey, workRecord.account, workAccount);
+    readWholeText(text, section, kLongPasswordKey, workRecord.password, workPassword);
     return read;
 }
 

@@ -1,6 +1,12 @@
-// Reading and writing whole records in the INI file with the platform's
-// structured profile functions (hex digits plus a one-byte checksum).
+// The settings file beside the program: its path, its text, and the records
+// in it, each stored as the structured profile functions store one (hex
+// digits plus a one-byte checksum). Values are read from the file's own
+// bytes rather than through the profile functions: on Windows those do not
+// see a first section behind a UTF-8 byte-order mark and take a UTF-16 BE
+// file for ANSI text, and Notepad saves both.
 #pragma once
+#include "config/HeapArray.h"
+#include "config/ProfileText.h"
 #include "config/Records.h"
 
 #include <windows.h>
@@ -10,19 +16,28 @@ extern const char kSettingsSection[];      // "KORVELLIN-Quillora"
 extern const char kSettingsKey[];          // "QXDATA"
 extern const char kAccountSectionFormat[]; // "USERDATA-NO%d"
 extern const char kAccountKey[];           // "DATA"
-
-// Largest record the file holds; reads are staged in a buffer of this size.
-const UINT kLargestRecord = sizeof(AccountRecord);
-
-// Reads one value into dest. A missing value, or one of the wrong length or
-// with a bad checksum, leaves dest untouched and answers false.
-bool readProfileRecord(const char* path, const char* section, const char* key,
-                       void* dest, UINT size);
-bool writeProfileRecord(const char* path, const char* section, const char* key,
-                        const void* source, UINT size);
+// An account name and a password too long for the record's fields, whole,
+// in the account's section beside its record.
+extern const char kLongAccountKey[];       // "ACCOUNT"
+extern const char kLongPasswordKey[];      // "PASSWORD"
 
 void accountSectionName(int accountNumber, char (&section)[32]);
+// The names are ASCII; the W profile functions take them a character a byte.
+void widenName(const char* name, wchar_t (&wide)[32]);
+
+// An open file from its start to its end; false when it cannot be read whole.
+bool readWholeFile(HANDLE file, HeapArray<char>& bytes);
+// The settings file's text as it stands on disk; false when there is no
+// file or it cannot be read.
+bool readSettingsText(ProfileText& text);
 
 // The highest account number, at most limit, whose record the file holds; 0
-// when there is none. Takes time in proportion to the sections present.
+// when there is none. Takes time in proportion to the file, whatever
+// numbers its sections name.
 int highestAccountRecord(int32_t limit);
+
+// Whether the file holds records beyond the status slots that the count in
+// use leaves out: numbers beyond kMaxAccounts within the stored count, or at
+// all when the settings value could not be read. Pass the count as read,
+// before settleAccountCount changes it.
+bool accountRecordsBeyondSlots(bool settingsRead, int32_t storedCount);

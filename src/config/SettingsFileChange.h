@@ -3,6 +3,12 @@
 // copy's own bytes are read back and every value is looked for as written;
 // only then does the copy replace the file, in one step. A full disk, a
 // read-only file or any failure on the way leaves the file as it was.
+//
+// The copy is the file's text as plain text without byte-order mark, other
+// text in it turned into Shift_JIS, whatever encoding Notepad saved the file
+// in: the profile functions then write into a file they read as Windows and
+// Wine alike do. Text with no Shift_JIS form would be lost: such a file is
+// not changed.
 #pragma once
 #include "config/HeapArray.h"
 #include "config/Records.h"
@@ -16,9 +22,12 @@ public:
     ~SettingsFileChange();   // removes a copy that did not replace the file
 
     void putSettings(const SettingsRecord& settings);
-    void putAccount(int accountNumber, const AccountRecord& record, const char* account,
-                    const char* password);
-    // Takes the account's record out of the file.
+    // The record with its account name and password fields made from the
+    // whole texts account and password: as much of each as fits, cut at a
+    // character. A text that does not fit is also stored whole in a key of
+    // its own beside the record; one that fits leaves no such key.
+    void putAccount(int accountNumber, const AccountRecord& record, const char* account, const char* password);
+    // Takes the account's record and its whole texts out of the file.
     void removeAccount(int accountNumber);
     // True once the file on disk holds every value put.
     bool commit();
@@ -30,12 +39,14 @@ private:
         bool removed;   // the key must be gone, not hold value
         char value[2 * sizeof(AccountRecord) + 3];
     };
+    static_assert(kLongTextSize <= sizeof(AccountRecord), "a whole text's value fits in Written::value");
 
-    void put(const char* section, const char* key, const void* record, UINT size);
+    void put(const char* section, const char* key, const void* value, UINT size);
+    void putWholeText(const char* section, const char* key, const char* text, unsigned fieldWidth);
     bool copyHoldsEverything();
 
-    char filePath_[MAX_PATH];
-    char copyPath_[MAX_PATH];
+    wchar_t filePath_[MAX_PATH];
+    wchar_t copyPath_[MAX_PATH];
     bool failed_;
     bool committed_;
     HeapArray<Written> written_;

@@ -24,6 +24,11 @@ const BoxText pathTooLong = {
     L"プログラムの置き場所のパスが長すぎるため、設定ファイルを開けません。\n"
     L"もっと短いパスのフォルダに移してから起動してください。",
     L"PATH ERROR!!", MB_ICONERROR };
+const BoxText accountsBeyondSlots = {
+    L"設定ファイルに16番以降のアカウントがあります。\n"
+    L"チェックできるのは15番までのため、それらはチェックせず、一覧にも表示しません。\n"
+    L"設定ファイルにはそのまま残してあります。",
+    L"ACCOUNT NUMBER ERROR!!", MB_ICONWARNING };
 
 const BoxText winsockStartup = {
     L"WinSockのバージョンやりソースの割り当てでミスが起こりました。",

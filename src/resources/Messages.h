@@ -22,6 +22,7 @@ extern const BoxText alreadyRunning;
 extern const BoxText settingsNotSaved;
 extern const BoxText settingsUnreadable;
 extern const BoxText pathTooLong;
+extern const BoxText accountsBeyondSlots;
 
 // POP3 probe
 extern const BoxText winsockStartup;

@@ -3,6 +3,7 @@
 #include "ui/MainWindow.h"
 #include "app/MailCheckerApp.h"
 #include "checking/Scheduler.h"
+#include "config/SettingsFile.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
@@ -116,6 +117,7 @@ bool MailCheckerApp::isChecked(int controlId)
 void MailCheckerApp::loadSettings()
 {
     bool settingsRead = readSettingsRecord();
+    bool recordsBeyondSlots = accountRecordsBeyondSlots(settingsRead, settings.accountCount);
     bool accountsWithoutSettings = !settleAccountCount(settingsRead);
     settings.intervalMinutes = intervalInRange(settings.intervalMinutes);
     refreshAccountList();
@@ -145,6 +147,8 @@ void MailCheckerApp::loadSettings()
     // Once the window is complete: the box lets tray messages in.
     if (accountsWithoutSettings)
         showBox(NULL, Box::settingsUnreadable);
+    if (recordsBeyondSlots)
+        showBox(NULL, Box::accountsBeyondSlots);
 }
 
 void MailCheckerApp::saveSettings()

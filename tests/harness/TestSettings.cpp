@@ -86,6 +86,22 @@ std::string rawValue(const std::string& iniPath, const char* section, const char
     return value;
 }
 
+bool holdsBytes(const std::string& iniPath, const char* section, const char* key, const std::string& bytes)
+{
+    std::string read(bytes.size(), '\0');
+    return GetPrivateProfileStructA(section, key, &read[0], static_cast<UINT>(read.size()), iniPath.c_str()) &&
+           read == bytes;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && written;
+}
+
 std::string fileText(const std::string& path)
 {
     std::string text;

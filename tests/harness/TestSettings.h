@@ -21,7 +21,11 @@ bool readAccount(const std::string& iniPath, int accountNumber, AccountRecord& a
 
 // The raw text of a value, as it stands in the file; empty when missing.
 std::string rawValue(const std::string& iniPath, const char* section, const char* key);
+// Whether key holds exactly these bytes, as the structured profile functions
+// read them.
+bool holdsBytes(const std::string& iniPath, const char* section, const char* key, const std::string& bytes);
 std::string fileText(const std::string& path);
+bool writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
 
 }  // namespace testsettings

@@ -1,7 +1,8 @@
 // The settings file as other programs and earlier versions see it: sections,
-// keys, the hexadecimal encoding with its checksum, and damaged values.
+// keys, the hexadecimal encoding with its checksum, damaged values, the
+// encodings Notepad saves, and logins and passwords longer than the record.
 #include "AppFixture.h"
-#include "config/SettingsFile.h"
+#include "config/ProfileText.h"
 #include "resources/resource.h"
 #include "ui/AccountDialog.h"
 
@@ -11,6 +12,8 @@
 using namespace testsettings;
 
 namespace {
+
+using Lines = std::vector<std::string>;
 
 // "新規登録" through the account dialog's own code, in a modeless stand-in
 // for the modal dialog.
@@ -44,25 +47,28 @@ std::string hexOf(const std::string& bytes)
     return hex;
 }
 
+std::string sectionOf(int number) { return "USERDATA-NO" + std::to_string(number); }
+
+// The whole login and password of workRecord, as the account dialog gives them.
+void setWholeTexts(const std::string& account, const std::string& password)
+{
+    snprintf(theApp.workAccount, sizeof theApp.workAccount, "%s", account.c_str());
+    snprintf(theApp.workPassword, sizeof theApp.workPassword, "%s", password.c_str());
+}
+
 }  // namespace
 
 class SettingsFile : public AppFixture {};
 
-TEST_F(SettingsFile, LivesBesideTheProgramWithIniForExe)
+TEST_F(SettingsFile, IsWrittenBesideTheProgramAsHexPlusChecksum)
 {
-    char path[MAX_PATH];
-    TrayApp::settingsFilePath(path);
-    EXPECT_EQ(iniPath, path);
-    std::string lower(path);
-    EXPECT_EQ(".ini", lower.substr(lower.size() - 4));
-}
-
-TEST_F(SettingsFile, SettingsValueIsHexPlusChecksum)
-{
+    // iniPath is the test program's own path as the system gives it, with
+    // "ini" for "exe".
+    ASSERT_FALSE(fileExists(iniPath));
     theApp.settings = makeSettings(2, 10);
     theApp.settings.reportOnTop = 1;
     ASSERT_TRUE(theApp.writeSettingsRecord());
-    EXPECT_EQ("01000000000000000A000000020000000D", rawValue(iniPath, "KORVELLIN-Quillora", "QXDATA"));
+    EXPECT_EQ("[KORVELLIN-Quillora]\r\nQXDATA=01000000000000000A000000020000000D\r\n", fileText(iniPath));
 }
 
 TEST_F(SettingsFile, BothRecordsSurviveARoundTrip)
@@ -73,6 +79,7 @@ TEST_F(SettingsFile, BothRecordsSurviveARoundTrip)
     ASSERT_TRUE(theApp.writeSettingsRecord());
     theApp.workRecord = makeAccount("山田 太郎", "taro", "p@ss word", "pop.example.jp",
                                     "C:\\Program Files\\Mail\\mail.exe", true);
+    setWholeTexts("taro", "p@ss word");
     ASSERT_TRUE(theApp.writeAccountRecord(3));
 
     std::string value = rawValue(iniPath, "USERDATA-NO3", "DATA");
@@ -87,23 +94,25 @@ TEST_F(SettingsFile, BothRecordsSurviveARoundTrip)
     EXPECT_EQ(0, memcmp(&expectedAccount, &theApp.workRecord, sizeof expectedAccount));
 }
 
-TEST_F(SettingsFile, OneWrongDigitIsRejectedAndLeavesTheSettingsAlone)
+TEST_F(SettingsFile, OnlyAWholeValueWithItsChecksumIsRead)
 {
-    WritePrivateProfileStringA("KORVELLIN-Quillora", "QXDATA", "01000000000000000A000000020000001D",
-                               iniPath.c_str());
-    theApp.settings = makeSettings(0, 7);
-    EXPECT_FALSE(theApp.readSettingsRecord());
-    EXPECT_EQ(7, theApp.settings.intervalMinutes);
-    EXPECT_EQ(0, theApp.settings.accountCount);
-}
-
-TEST_F(SettingsFile, ValuesOfTheWrongLengthAreRejected)
-{
-    WritePrivateProfileStringA("KORVELLIN-Quillora", "QXDATA", "01000000000000000A00000002000000",
-                               iniPath.c_str());
-    EXPECT_FALSE(theApp.readSettingsRecord());
-    WritePrivateProfileStringA("KORVELLIN-Quillora", "QXDATA", "", iniPath.c_str());
-    EXPECT_FALSE(theApp.readSettingsRecord());
+    const struct { const char* value; bool read; } cases[] = {
+        {"01000000000000000A000000020000000D", true},
+        {"01000000000000000A000000020000001D", false},    // one wrong digit
+        {"01000000000000000A000000020000000D0", false},   // one digit too many
+        {"01000000000000000A000000020000000", false},     // one too few
+        {"01000000000000000A00000002000000", false},      // no checksum
+        {"01000000000000000A0000000200000G0D", false},    // not a digit
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        ASSERT_TRUE(WritePrivateProfileStringA("KORVELLIN-Quillora", "QXDATA", c.value, iniPath.c_str()));
+        theApp.settings = makeSettings(0, 7);
+        EXPECT_EQ(c.read, theApp.readSettingsRecord());
+        EXPECT_EQ(c.read ? 10 : 7, theApp.settings.intervalMinutes) << "a rejected value changes nothing";
+        EXPECT_EQ(c.read ? 2 : 0, theApp.settings.accountCount);
+    }
 }
 
 TEST_F(SettingsFile, UnreadableAccountComesBackEmptyNotAsThePreviousOne)
@@ -136,20 +145,29 @@ TEST_F(SettingsFile, FieldsWithoutTerminatorAreCutInsideTheirWidth)
     EXPECT_EQ(259u, strlen(theApp.workRecord.mailerPath));
 }
 
-// Counts and settings values as hand editing leaves them. Record n is named
-// by the n-th letter.
+// Counts and settings values as hand editing leaves them. Records 1 to 26
+// are named by their letter, the others by their number.
+enum class Stored { whole, badChecksum, none };
+
 struct DamagedFile {
     const char* name;
     int32_t count, interval;
-    bool badChecksum;              // one wrong digit; the options are all on
+    Stored settings;               // with a bad checksum, the options are all on
     std::vector<int> records;      // the numbers present in the file
-    std::vector<std::string> shown;
-    const char* box;               // at start-up
+    Lines shown;
+    const char* boxes;             // at start-up
     const char* intervalShown;
-    int next;                      // the number a new account is given
+    int next;                      // the number a new account is given; 0: refused
 };
 
 std::ostream& operator<<(std::ostream& out, const DamagedFile& row) { return out << row.name; }
+
+std::string nameOf(int number) { return number <= 26 ? std::string(1, 'a' + number - 1) : std::to_string(number); }
+
+const char kBeyondSlotsText[] =
+    "設定ファイルに16番以降のアカウントがあります。\n"
+    "チェックできるのは15番までのため、それらはチェックせず、一覧にも表示しません。\n"
+    "設定ファイルにはそのまま残してあります。";
 
 class DamagedFiles : public AppFixture, public ::testing::WithParamInterface<DamagedFile> {};
 
@@ -157,20 +175,30 @@ TEST_P(DamagedFiles, ListOnlyTheRecordsPresentAndRegisterAfterTheLast)
 {
     const DamagedFile& row = GetParam();
     SettingsRecord stored = makeSettings(row.count, row.interval);
-    stored.lanMode = stored.reportUnread = row.badChecksum;
-    ASSERT_TRUE(writeSettings(iniPath, stored));
-    if (row.badChecksum) {
+    stored.lanMode = stored.reportUnread = row.settings == Stored::badChecksum;
+    if (row.settings != Stored::none) {
+        ASSERT_TRUE(writeSettings(iniPath, stored));
+    }
+    if (row.settings == Stored::badChecksum) {
         std::string value = rawValue(iniPath, "KORVELLIN-Quillora", "QXDATA");
         value.back() = value.back() == '0' ? '1' : '0';
         ASSERT_TRUE(WritePrivateProfileStringA("KORVELLIN-Quillora", "QXDATA", value.c_str(), iniPath.c_str()));
     }
     for (int n : row.records)
-        ASSERT_TRUE(writeAccount(iniPath, n, makeAccount(std::string(1, 'a' + n - 1).c_str(), "acct", "pw", "127.0.0.9")));
+        ASSERT_TRUE(writeAccount(iniPath, n, makeAccount(nameOf(n).c_str(), "acct", "pw", "127.0.0.9")));
 
+    const DWORD began = GetTickCount();
     startProgram();
-    EXPECT_EQ(row.box, boxes.captions());
-    if (boxes.count() > 0) {
-        EXPECT_EQ(nullptr, boxes.boxes()[0].owner);
+    EXPECT_LT(GetTickCount() - began, 5000u) << "start-up reads the records present, not every number named";
+    EXPECT_EQ(row.boxes, boxes.captions());
+    for (const SeenBox& box : boxes.boxes()) {
+        EXPECT_EQ(nullptr, box.owner) << box.caption;
+        EXPECT_EQ(BoxIcon::warning, box.icon) << box.caption;
+        if (box.caption == "ACCOUNT NUMBER ERROR!!") {
+            EXPECT_EQ(kBeyondSlotsText, box.text);
+        }
+    }
+    if (row.settings != Stored::whole) {
         EXPECT_FALSE(isChecked(IDC_LAN_MODE)) << "options off";
     }
     EXPECT_EQ(row.shown, listLines());
@@ -179,23 +207,39 @@ TEST_P(DamagedFiles, ListOnlyTheRecordsPresentAndRegisterAfterTheLast)
     GetDlgItemTextA(theApp.mainWindow, IDC_INTERVAL, interval, sizeof interval);
     EXPECT_STREQ(row.intervalShown, interval);
 
-    ASSERT_TRUE(registerNewAccount("new", "pw"));
-    std::vector<std::string> after = row.shown;
-    after.push_back("new");
+    const std::string before = boxes.captions();
+    EXPECT_EQ(row.next != 0, registerNewAccount("new", "pw"));
+    EXPECT_EQ(before + (before.empty() ? "" : " | ") + (row.next ? "INPUT DATA!!" : "ACCOUNT LIMIT!!"),
+              boxes.captions()) << "start-up's boxes are not shown again";
+    Lines after = row.shown;
+    if (row.next) {
+        after.push_back("new");
+        EXPECT_EQ("new", storedName(iniPath, row.next));
+        SettingsRecord corrected = {};
+        ASSERT_TRUE(readSettings(iniPath, corrected));
+        EXPECT_EQ(row.next, corrected.accountCount) << "the count corrected with the registration";
+    }
     EXPECT_EQ(after, listLines());
-    EXPECT_EQ("new", storedName(iniPath, row.next));
     for (int n : row.records)
-        EXPECT_EQ(std::string(1, 'a' + n - 1), storedName(iniPath, n)) << "no record overwritten";
-    SettingsRecord corrected = {};
-    ASSERT_TRUE(readSettings(iniPath, corrected));
-    EXPECT_EQ(row.next, corrected.accountCount) << "the count corrected with the registration";
+        EXPECT_EQ(nameOf(n), storedName(iniPath, n)) << "no record overwritten";
 }
 
+const Lines kFifteenShown = {"a", "", "", "", "", "", "", "", "", "", "", "", "", "", "o"};
+
 INSTANTIATE_TEST_SUITE_P(HandEdited, DamagedFiles, ::testing::Values(
-    DamagedFile{"CountOfTwoThousandMillion", INT_MAX, 65541, false, {1, 2}, {"a", "b"}, "", "99", 3},
-    DamagedFile{"CountOfFortyWithAGap", 40, 10, false, {1, 3}, {"a", "", "c"}, "", "10", 4},
-    DamagedFile{"NegativeCount", -3, -5, false, {1}, {"a"}, "", "0", 2},
-    DamagedFile{"BadChecksumWithAccounts", 2, 30, true, {1, 2}, {"a", "b"}, "SETTINGS DATA ERROR!!", "0", 3}),
+    DamagedFile{"CountOfTwoThousandMillion", INT_MAX, 65541, Stored::whole, {1, 2}, {"a", "b"}, "", "99", 3},
+    DamagedFile{"CountOfFortyWithAGap", 40, 10, Stored::whole, {1, 3}, {"a", "", "c"}, "", "10", 4},
+    DamagedFile{"NegativeCount", -3, -5, Stored::whole, {1}, {"a"}, "", "0", 2},
+    DamagedFile{"BadChecksumWithAccounts", 2, 30, Stored::badChecksum, {1, 2}, {"a", "b"}, "SETTINGS DATA ERROR!!", "0", 3},
+    // A section number far beyond the status slots: nothing read but the
+    // records present, and those beyond the slots left as they are.
+    DamagedFile{"NoSettingsAndAFarSection", 0, 0, Stored::none, {1, 2, 2000000000}, {"a", "b"},
+                "SETTINGS DATA ERROR!! | ACCOUNT NUMBER ERROR!!", "0", 3},
+    DamagedFile{"HugeCountAndAFarSection", INT_MAX, 5, Stored::whole, {1, 2000000000}, {"a"},
+                "ACCOUNT NUMBER ERROR!!", "5", 2},
+    DamagedFile{"FifteenAndRecordsPastItWithinTheCount", 17, 5, Stored::whole, {1, 15, 16, 17}, kFifteenShown,
+                "ACCOUNT NUMBER ERROR!!", "5", 0},
+    DamagedFile{"ARecordPastFifteenBeyondTheCount", 2, 5, Stored::whole, {1, 2, 16}, {"a", "b"}, "", "5", 3}),
     [](const ::testing::TestParamInfo<DamagedFile>& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsFile, NothingOfAFormerValueStaysInTheFile)
@@ -226,4 +270,220 @@ TEST_F(SettingsFile, NothingOfAFormerValueStaysInTheFile)
     EXPECT_EQ("000000", rawValue(iniPath, "KORVELLIN-Quillora", "QXDATA").substr(10, 6)) << "alignment";
     EXPECT_EQ(std::string::npos, text.find("USERDATA-NO9"));
     EXPECT_FALSE(fileExists(copy));
+}
+
+// The encodings Notepad saves in. Windows' profile functions read only ANSI
+// and UTF-16 LE text; Wine's read all of these.
+enum class Saved { ansi, utf8, utf8WithBom, utf16le, utf16be };
+
+struct NotepadFile {
+    const char* name;
+    Saved saved;
+};
+
+std::ostream& operator<<(std::ostream& out, const NotepadFile& row) { return out << row.name; }
+
+// Text of another program in the same file, which a change must keep.
+#define OTHER_TEXT "[メモ]\r\n内容=日本語のテキスト\r\n"
+
+std::string encoded(UINT codePage, const std::wstring& text)
+{
+    int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), NULL, 0, NULL, NULL);
+    std::string bytes(size, '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size, NULL, NULL);
+    return bytes;
+}
+
+std::string savedAs(Saved saved, const std::wstring& text)
+{
+    switch (saved) {
+    case Saved::ansi:        return encoded(932, text);
+    case Saved::utf8:        return encoded(CP_UTF8, text);
+    case Saved::utf8WithBom: return "\xEF\xBB\xBF" + encoded(CP_UTF8, text);
+    case Saved::utf16le:
+    case Saved::utf16be:     break;
+    }
+    const bool little = saved == Saved::utf16le;
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (wchar_t unit : text) {
+        char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += little ? low : high;
+        bytes += little ? high : low;
+    }
+    return bytes;
+}
+
+class NotepadFiles : public AppFixture, public ::testing::WithParamInterface<NotepadFile> {};
+
+TEST_P(NotepadFiles, AreReadWholeAndWrittenBackAsPlainTextWithEverythingInThem)
+{
+    SettingsRecord settings = makeSettings(2, 25);
+    settings.reportPerUser = 1;
+    const AccountRecord accounts[2] = {
+        makeAccount("仕事", "work", "pw-work", "127.0.0.9"),
+        makeAccount("自宅", "home", "pw-home", "127.0.0.9", "C:\\mail\\mail.exe", true),
+    };
+    // The values as the platform writes them, options on the first line.
+    ASSERT_TRUE(writeSettings(iniPath, settings));
+    for (int n = 1; n <= 2; ++n)
+        ASSERT_TRUE(writeAccount(iniPath, n, accounts[n - 1]));
+    const std::string values = fileText(iniPath);
+    const std::string bytes = savedAs(GetParam().saved, std::wstring(values.begin(), values.end()) + L"" OTHER_TEXT);
+    ASSERT_TRUE(writeFile(iniPath, bytes));
+
+    // The program's own reading of these bytes: on Windows the profile
+    // functions would not see the first section behind a UTF-8 mark.
+    ProfileText own;
+    ASSERT_TRUE(own.take(bytes.data(), bytes.size()));
+    SettingsRecord read = {};
+    EXPECT_TRUE(own.readRecord("KORVELLIN-Quillora", "QXDATA", &read, sizeof read));
+    EXPECT_EQ(0, memcmp(&settings, &read, sizeof read));
+    EXPECT_EQ(2, own.highestAccountSection("DATA", INT32_MAX));
+
+    startProgram();
+    EXPECT_EQ("", boxes.captions());
+    EXPECT_EQ((Lines{"仕事", "自宅"}), listLines());
+    EXPECT_TRUE(isChecked(IDC_REPORT_PER_USER));
+    EXPECT_FALSE(isChecked(IDC_LAN_MODE));
+    EXPECT_EQ(25u, GetDlgItemInt(theApp.mainWindow, IDC_INTERVAL, NULL, FALSE));
+    ASSERT_TRUE(theApp.readAccountRecord(2));
+    EXPECT_EQ(0, memcmp(&accounts[1], &theApp.workRecord, sizeof theApp.workRecord));
+
+    check(IDC_LAN_MODE, true);
+    SendMessageA(theApp.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ("", boxes.captions()) << "saved";
+    const std::string after = fileText(iniPath);
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ('[', after[0]) << "no byte-order mark";
+    EXPECT_EQ(std::string::npos, after.find('\0')) << "no UTF-16";
+    EXPECT_EQ(after.find("[KORVELLIN-Quillora]"), after.rfind("[KORVELLIN-Quillora]")) << "one options section";
+    EXPECT_NE(std::string::npos, after.find(OTHER_TEXT)) << "the other text, in Shift_JIS";
+    SettingsRecord saved = {};
+    ASSERT_TRUE(readSettings(iniPath, saved));
+    settings.lanMode = 1;
+    EXPECT_EQ(0, memcmp(&settings, &saved, sizeof saved));
+    for (int n = 1; n <= 2; ++n) {
+        AccountRecord account = {};
+        ASSERT_TRUE(readAccount(iniPath, n, account));
+        EXPECT_EQ(0, memcmp(&accounts[n - 1], &account, sizeof account)) << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AsNotepadSavesThem, NotepadFiles, ::testing::Values(
+    NotepadFile{"Ansi", Saved::ansi},
+    NotepadFile{"Utf8", Saved::utf8},
+    NotepadFile{"Utf8WithBom", Saved::utf8WithBom},
+    NotepadFile{"Utf16LittleEndian", Saved::utf16le},
+    NotepadFile{"Utf16BigEndian", Saved::utf16be}),
+    [](const ::testing::TestParamInfo<NotepadFile>& info) { return std::string(info.param.name); });
+
+// Logins and passwords as long as whole mail addresses and password managers
+// make them.
+TEST_F(SettingsFile, TextsTooLongForTheRecordAreStoredWholeBesideIt)
+{
+    const std::string kanji = "漢字";   // two characters of two bytes each
+    const struct {
+        const char* name;
+        std::string account, password, accountField, passwordField;
+    } cases[] = {
+        {"a 40-byte login, a 64-byte password", std::string(40, 'l'), std::string(64, 'p'), std::string(31, 'l'),
+         std::string(31, 'p')},
+        {"a character across the field's end", std::string(30, 'a') + kanji, "pw", std::string(30, 'a'), "pw"},
+        {"as much as the fields hold", std::string(31, 'a'), std::string(29, 'b') + "字", std::string(31, 'a'),
+         std::string(29, 'b') + "字"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(iniPath.c_str());
+        theApp.workRecord = makeAccount("user", "", "", "127.0.0.9");
+        setWholeTexts(c.account, c.password);
+        ASSERT_TRUE(theApp.writeAccountRecord(1));
+
+        AccountRecord record = {};
+        ASSERT_TRUE(readAccount(iniPath, 1, record));
+        EXPECT_EQ(c.accountField, record.account);
+        EXPECT_EQ(c.passwordField, record.password);
+        const struct { const char* key; const std::string& text; const std::string& field; } whole[] = {
+            {"ACCOUNT", c.account, c.accountField}, {"PASSWORD", c.password, c.passwordField}};
+        for (const auto& w : whole) {
+            if (w.text == w.field)
+                EXPECT_EQ("", rawValue(iniPath, "USERDATA-NO1", w.key)) << "only a text that does not fit";
+            else
+                EXPECT_TRUE(holdsBytes(iniPath, "USERDATA-NO1", w.key, w.text)) << w.key;
+        }
+
+        resetApplicationObject();
+        ASSERT_TRUE(theApp.readAccountRecord(1));
+        EXPECT_EQ(c.account, theApp.workAccount);
+        EXPECT_EQ(c.password, theApp.workPassword);
+        EXPECT_EQ(c.accountField, theApp.workRecord.account);
+    }
+}
+
+TEST_F(SettingsFile, ARecordAnEarlierVersionChangedIsReadAsItLeftIt)
+{
+    const std::string login(40, 'l'), password(64, 'p');
+    const struct {
+        const char* name;
+        const char* account;    // what the earlier version stored; nullptr: the field as it was
+        const char* password;
+        std::string wholeAccount, wholePassword;
+    } cases[] = {
+        {"a new password", nullptr, "new-pw", login, "new-pw"},
+        {"a new user name only", nullptr, nullptr, login, password},
+        {"a new login and password", "short", "other", "short", "other"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(iniPath.c_str());
+        theApp.workRecord = makeAccount("user", "", "", "127.0.0.9");
+        setWholeTexts(login, password);
+        ASSERT_TRUE(theApp.writeAccountRecord(1));
+
+        // The earlier version reads and writes the record alone, and
+        // copies a text over the field without clearing what follows.
+        AccountRecord record = {};
+        ASSERT_TRUE(readAccount(iniPath, 1, record));
+        strcpy(record.userName, "renamed");
+        if (c.account)
+            strcpy(record.account, c.account);
+        if (c.password)
+            strcpy(record.password, c.password);
+        ASSERT_TRUE(writeAccount(iniPath, 1, record));
+
+        ASSERT_TRUE(theApp.readAccountRecord(1));
+        EXPECT_STREQ("renamed", theApp.workRecord.userName);
+        EXPECT_EQ(c.wholeAccount, theApp.workAccount);
+        EXPECT_EQ(c.wholePassword, theApp.workPassword);
+    }
+}
+
+TEST_F(SettingsFile, DeletingMovesWholeTextsWithTheirRecordsAndLeavesNothingOfTheDeleted)
+{
+    const char* names[] = {"one", "two", "three"};
+    auto loginOf = [](int n) { return std::string(40, static_cast<char>('a' + n)); };
+    auto passwordOf = [](int n) { return std::string(64, static_cast<char>('A' + n)); };
+    ASSERT_TRUE(writeSettings(iniPath, makeSettings(3)));
+    for (int n = 1; n <= 3; ++n) {
+        theApp.workRecord = makeAccount(names[n - 1], "", "", "127.0.0.9");
+        setWholeTexts(loginOf(n), passwordOf(n));
+        ASSERT_TRUE(theApp.writeAccountRecord(n));
+    }
+    const std::string deletedRecord = rawValue(iniPath, "USERDATA-NO1", "DATA");
+    startProgram();
+    boxes.queueAnswers({IDYES});
+    theApp.deleteAccount(0);
+    EXPECT_EQ("DELETE DATA?? | DELETE DATA!!", boxes.captions());
+
+    const std::string text = fileText(iniPath);
+    EXPECT_EQ(std::string::npos, text.find(deletedRecord)) << "the deleted record";
+    EXPECT_EQ(std::string::npos, text.find(hexOf(loginOf(1).substr(0, 8)))) << "the deleted login";
+    EXPECT_EQ(std::string::npos, text.find(hexOf(passwordOf(1).substr(0, 8)))) << "the deleted password";
+    for (int n = 1; n <= 2; ++n) {
+        EXPECT_EQ(names[n], storedName(iniPath, n));
+        EXPECT_TRUE(holdsBytes(iniPath, sectionOf(n).c_str(), "ACCOUNT", loginOf(n + 1))) << n;
+        EXPECT_TRUE(holdsBytes(iniPath, sectionOf(n).c_str(), "PASSWORD", passwordOf(n + 1))) << n;
+    }
+    for (const char* key : {"DATA", "ACCOUNT", "PASSWORD"})
+        EXPECT_EQ("", rawValue(iniPath, "USERDATA-NO3", key)) << key;
 }
