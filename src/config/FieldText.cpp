@@ -1,6 +1,6 @@
 #include "config/FieldText.h"
 #include "config/HeapArray.h"
-#include "config/ShiftJisCut.h"
+#include "config/Records.h"
 
 namespace {
 

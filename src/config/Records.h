@@ -1,6 +1,7 @@
 // The two records of the settings file, byte for byte as they are stored.
 // No windows.h here: the layouts are plain data and build anywhere.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -38,18 +39,26 @@ inline bool isShiftJisLeadByte(char c)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// The length of the longest start of text, at most limit bytes, that ends
+// on a character boundary.
+inline size_t shiftJisFit(const char* text, size_t limit)
+{
+    size_t length = 0;
+    while (text[length]) {
+        size_t next = length + (isShiftJisLeadByte(text[length]) && text[length + 1] ? 2 : 1);
+        if (next > limit)
+            break;
+        length = next;
+    }
+    return length;
+}
+
 // As much of text as fits in field beside its terminator, never half a
 // character; the rest of the field zero.
 template <unsigned N>
 inline void fitText(char (&field)[N], const char* text)
 {
-    unsigned length = 0;
-    while (text[length]) {
-        unsigned next = length + (isShiftJisLeadByte(text[length]) && text[length + 1] ? 2 : 1);
-        if (next > N - 1)
-            break;
-        length = next;
-    }
+    size_t length = shiftJisFit(text, N - 1);
     memmove(field, text, length);
     memset(field + length, 0, N - length);
 }

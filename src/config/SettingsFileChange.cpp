@@ -2,7 +2,6 @@
 #include "app/TrayApp.h"
 #include "config/ProfileText.h"
 #include "config/SettingsFile.h"
-#include "config/ShiftJisCut.h"
 
 #include <cstring>
 #include <cwchar>
