@@ -16,14 +16,17 @@ Deadline replyDeadline(const Deadline& conversation)
 
 // A server that closed the connection answers every later command with an
 // empty reply, which the login and STAT checks handle as they come; only a
-// timeout or a runaway line ends the conversation early.
+// timeout, a runaway line or a broken TLS channel ends the conversation early.
 bool endsConversation(ReplyResult read)
 {
-    return read == ReplyResult::timedOut || read == ReplyResult::tooLong;
+    return read == ReplyResult::timedOut || read == ReplyResult::tooLong || read == ReplyResult::tlsFailed;
 }
 
 ProbeOutcome endEarly(Pop3Connection& pop3, ReplyResult read)
 {
+    // A broken TLS channel can carry nothing more, not even a goodbye.
+    if (read == ReplyResult::tlsFailed)
+        return ProbeOutcome::tlsFailed;
     // A goodbye without waiting for its answer: the server may be gone.
     pop3.send("QUIT\r\n");
     return read == ReplyResult::tooLong ? ProbeOutcome::replyTooLong : ProbeOutcome::timedOut;

@@ -1,7 +1,9 @@
 // The real program against a real POP3 server (Dovecot on 127.0.0.1, and
 // over TLS on the test hosts): its start-up round in LAN mode, a wrong
-// password, and certificates that must stop it before it logs in.
+// password, and certificates that must stop it before it logs in; and the
+// edges of TLS a scripted server shows.
 #include "AppDriver.h"
+#include "HostShell.h"
 #include "TestSettings.h"
 
 #include <gtest/gtest.h>
@@ -124,5 +126,54 @@ TEST(Dovecot, OverTlsOnlyAServerWithAGoodCertificateHearsTheAccount)
         ASSERT_EQ(1u, seen.size()) << host;
         EXPECT_NE(std::string::npos, seen[0].find("(no auth attempts")) << seen[0];
         EXPECT_NE(std::string::npos, seen[0].find("user=<>,")) << seen[0];
+    }
+}
+
+// What Dovecot does not do, done by OpenSSL's s_server on pop2.quillora.test
+// (tests/dovecot/tls-server.sh): a record of the largest text, a request for
+// a client certificate the server does without, and a request for a new
+// handshake in the middle of the conversation, which the program does not
+// take up: the channel ends as a TLS failure, and no more of the account
+// goes out.
+TEST(Dovecot, EdgesOfTlsEndInTheBoxTheyDeserve)
+{
+    const std::string work = std::string(DOVECOT_STATE) + "\\tls-server\\";
+    const struct {
+        const char* mode;
+        const char* caption;
+        const char* textStart;
+        std::vector<const char*> logged;     // in the server's log, in this order
+        const char* neverSent;
+    } cases[] = {
+        {"record", "メールの受信報告", "one に 2通メールが届いています。",
+         {"USER one\r\n", "PASS secret\r\n", "STAT\r\n", "QUIT\r\n"}, nullptr},
+        {"client-cert", "メールの受信報告", "one に 2通メールが届いています。",
+         {"write certificate request", "read client certificate", "USER one\r\n", "QUIT\r\n"}, nullptr},
+        {"renegotiate", "TLS ERROR!!", "サーバとの暗号化通信（TLS）を開始できませんでした。",
+         {"USER one\r\n", "write hello request"}, "PASS"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ASSERT_EQ(0, runOnHost({"bash", TLS_SERVER_SCRIPT, unixPathOf(DOVECOT_STATE), c.mode}, false));
+        for (int i = 0; i < 500 && !fileExists(work + "ready") && !fileExists(work + "done"); ++i)
+            Sleep(20);
+        ASSERT_TRUE(fileExists(work + "ready")) << fileText(work + "log");
+        AppDriver app;
+        storeAccounts(app, {{"one", "secret", "pop2.quillora.test:995"}});
+        ASSERT_TRUE(app.start());
+        SeenBox box = app.answerBox(IDOK);
+        EXPECT_EQ(c.caption, box.caption);
+        EXPECT_EQ(0u, box.text.find(c.textStart)) << box.text;
+        for (int i = 0; i < 500 && !fileExists(work + "done"); ++i)
+            Sleep(20);
+        const std::string log = fileText(work + "log");
+        size_t at = 0;
+        for (const char* part : c.logged) {
+            at = log.find(part, at);
+            ASSERT_NE(std::string::npos, at) << part << " in\n" << log.substr(0, 4000);
+        }
+        if (c.neverSent) {
+            EXPECT_EQ(std::string::npos, log.find(c.neverSent)) << log.substr(0, 4000);
+        }
     }
 }
