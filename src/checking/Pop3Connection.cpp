@@ -49,6 +49,10 @@ ReplyResult Pop3Connection::readReply(Pop3Reply& reply, const Deadline& deadline
         int received = receive(bytes, deadline);
         if (received == kReceiveTimedOut)
             return ReplyResult::timedOut;
+        if (received == kReceiveTlsFailed) {
+            ended_ = true;
+            return ReplyResult::tlsFailed;
+        }
         if (received == kReceiveClosed) {
             ended_ = true;
             return ReplyResult::closed;
@@ -58,7 +62,8 @@ ReplyResult Pop3Connection::readReply(Pop3Reply& reply, const Deadline& deadline
     return line == LineState::complete ? ReplyResult::answered : ReplyResult::tooLong;
 }
 
-// At most kReplyLimit bytes each time, plain or decrypted.
+// At most kReplyLimit bytes each time, plain or decrypted; over TLS also
+// kReceiveTlsFailed.
 int Pop3Connection::receive(char* bytes, const Deadline& deadline)
 {
     if (secure_)

@@ -18,8 +18,10 @@ const DWORD kConversationTimeoutSeconds = 60;
 const DWORD kQuitReplyTimeoutSeconds = 5;
 
 // How reading a reply ended. After `closed` the reply holds what arrived
-// before the end, often nothing, and every later reply is empty.
-enum class ReplyResult { answered, closed, timedOut, tooLong };
+// before the end, often nothing, and every later reply is empty; after
+// `tlsFailed` (the TLS channel broke: a renegotiation asked for, a record
+// that did not decrypt) nothing more can be sent or received either.
+enum class ReplyResult { answered, closed, timedOut, tooLong, tlsFailed };
 
 class Pop3Connection {
 public:

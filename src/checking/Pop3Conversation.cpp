@@ -19,6 +19,9 @@ Deadline replyDeadline(const Deadline& conversation)
 // nothing after it means anything.
 ProbeOutcome endEarly(Pop3Connection& pop3, ReplyResult read)
 {
+    // A broken TLS channel can carry nothing more, not even a goodbye.
+    if (read == ReplyResult::tlsFailed)
+        return ProbeOutcome::tlsFailed;
     // A goodbye without waiting for its answer: the server may be gone.
     pop3.send("QUIT\r\n");
     switch (read) {

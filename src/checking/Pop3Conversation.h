@@ -14,7 +14,8 @@ enum class ProbeOutcome {
     timedOut,           // the connect, a reply or the whole conversation ran out of time
     replyTooLong,       // a line longer than any POP3 reply
     connectionClosed,   // the server ended the conversation before STAT was answered
-    tlsFailed,          // no TLS on port 995: a plain server, an alert, no version in common
+    tlsFailed,          // no TLS on port 995: a plain server, an alert, no version in common;
+                        // or the channel broke later: a renegotiation asked for, a bad record
     certificateUntrusted,
     certificateWrongName,
     certificateNotTimeValid,

@@ -42,6 +42,22 @@ SecBufferDesc bufferList(SecBuffer* buffers, unsigned long count)
     return list;
 }
 
+// The host name is ASCII (a name with any other byte does not resolve, and
+// no certificate carries one); widened here byte by byte, so that nothing
+// depends on the ANSI code page.
+bool widenAscii(const char* text, wchar_t* wide, size_t capacity)
+{
+    size_t i = 0;
+    for (; text[i]; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c > 0x7F || i + 1 >= capacity)
+            return false;
+        wide[i] = c;
+    }
+    wide[i] = L'\0';
+    return true;
+}
+
 // Which check a certificate failed. The policy alone is not enough: Wine's
 // SSL policy passes a chain whose issuer it does not know, which only the
 // chain's own trust status tells.
@@ -59,8 +75,8 @@ TlsResult verdict(DWORD policyError, DWORD chainErrors)
 }  // namespace
 
 TlsChannel::TlsChannel()
-    : socket_(NULL), haveCredentials_(false), haveContext_(false), ended_(false), sizes_(),
-      recordsLength_(0), plainStart_(0), plainLength_(0)
+    : socket_(NULL), haveCredentials_(false), haveContext_(false), ended_(false), broken_(false), sizes_(),
+      host_(), recordsLength_(0), plainStart_(0), plainLength_(0)
 {
 }
 
@@ -75,36 +91,38 @@ TlsChannel::~TlsChannel()
 TlsResult TlsChannel::start(BoundedSocket& socket, const char* host, const Deadline& deadline)
 {
     socket_ = &socket;
+    if (!widenAscii(host, host_, sizeof host_ / sizeof host_[0]))
+        return TlsResult::failed;
     // TLS 1.2 only: older versions are not safe, and the credentials record
     // that every SChannel accepts cannot ask for 1.3. The certificate is
-    // checked below, not by SChannel, whose own check Wine leaves out.
+    // checked below, not by SChannel, whose own check Wine leaves out. No
+    // client certificate: SChannel is not to pick one by itself either.
     SCHANNEL_CRED wanted = {};
     wanted.dwVersion = SCHANNEL_CRED_VERSION;
     wanted.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
     wanted.dwFlags = SCH_CRED_NO_DEFAULT_CREDS | SCH_CRED_MANUAL_CRED_VALIDATION;
-    if (AcquireCredentialsHandleA(NULL, const_cast<char*>(UNISP_NAME_A), SECPKG_CRED_OUTBOUND, NULL,
+    if (AcquireCredentialsHandleW(NULL, const_cast<SEC_WCHAR*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, NULL,
                                   &wanted, NULL, NULL, &credentials_, NULL) != SEC_E_OK)
         return TlsResult::failed;
     haveCredentials_ = true;
 
-    TlsResult result = handshake(host, deadline);
+    TlsResult result = handshake(deadline);
     if (result != TlsResult::ready)
         return result;
-    if (QueryContextAttributesA(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
+    if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
         return TlsResult::failed;
-    return checkCertificate(host);
+    return checkCertificate();
 }
 
-TlsResult TlsChannel::handshake(const char* host, const Deadline& deadline)
+TlsResult TlsChannel::handshake(const Deadline& deadline)
 {
     // The host name goes in as the target: it is also the name the server
     // is asked for (SNI).
-    char* target = const_cast<char*>(host);
     ULONG attributes = 0;
     SecBuffer out = buffer(SECBUFFER_TOKEN);
     SecBufferDesc outList = bufferList(&out, 1);
-    SECURITY_STATUS status = InitializeSecurityContextA(&credentials_, NULL, target, kContextFlags, 0, 0,
-                                                        NULL, 0, &context_, &outList, &attributes, NULL);
+    SECURITY_STATUS status = InitializeSecurityContextW(&credentials_, NULL, host_, kContextFlags, 0, 0, NULL,
+                                                        0, &context_, &outList, &attributes, NULL);
     if (status != SEC_I_CONTINUE_NEEDED)
         return TlsResult::failed;
     haveContext_ = true;
@@ -112,7 +130,11 @@ TlsResult TlsChannel::handshake(const char* host, const Deadline& deadline)
         return TlsResult::failed;
 
     bool needMore = true;
+    bool certificateAsked = false;
     for (;;) {
+        // Every step, the ones that wait for nothing included, is inside the bound.
+        if (deadline.remainingMs() == 0)
+            return TlsResult::timedOut;
         if (needMore) {
             int answer;
             if (!receiveRecords(deadline, answer))
@@ -124,10 +146,21 @@ TlsResult TlsChannel::handshake(const char* host, const Deadline& deadline)
         SecBuffer in[2] = {buffer(SECBUFFER_TOKEN, records_, recordsLength_), buffer(SECBUFFER_EMPTY)};
         SecBufferDesc inList = bufferList(in, 2);
         out = buffer(SECBUFFER_TOKEN);
-        status = InitializeSecurityContextA(&credentials_, &context_, target, kContextFlags, 0, 0, &inList, 0,
+        status = InitializeSecurityContextW(&credentials_, &context_, host_, kContextFlags, 0, 0, &inList, 0,
                                             NULL, &outList, &attributes, NULL);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
             needMore = true;
+            continue;
+        }
+        if (status == SEC_I_INCOMPLETE_CREDENTIALS && !certificateAsked) {
+            // The server asks for a client certificate (Windows' SChannel says
+            // so; Wine's goes on by itself). There is none to give: asked
+            // again with the same records, SChannel goes on without one, and
+            // the server decides whether that will do. Its certificate is
+            // checked as always.
+            certificateAsked = true;
+            freeToken(out);
+            needMore = false;
             continue;
         }
         // Sent even when the handshake failed: it may be the alert that says why.
@@ -148,10 +181,10 @@ TlsResult TlsChannel::handshake(const char* host, const Deadline& deadline)
     }
 }
 
-TlsResult TlsChannel::checkCertificate(const char* host)
+TlsResult TlsChannel::checkCertificate()
 {
     PCCERT_CONTEXT certificate = NULL;
-    if (QueryContextAttributesA(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK ||
+    if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK ||
         !certificate)
         return TlsResult::untrustedIssuer;
 
@@ -166,12 +199,10 @@ TlsResult TlsChannel::checkCertificate(const char* host)
     TlsResult result = TlsResult::untrustedIssuer;
     if (CertGetCertificateChain(NULL, certificate, NULL, certificate->hCertStore, &chainRequest, 0, NULL,
                                 &chain)) {
-        WCHAR serverName[sizeof(ServerAddress::host)] = {};
-        MultiByteToWideChar(CP_ACP, 0, host, -1, serverName, sizeof serverName / sizeof serverName[0] - 1);
         HTTPSPolicyCallbackData ssl = {};
         ssl.cbStruct = sizeof ssl;
         ssl.dwAuthType = AUTHTYPE_SERVER;
-        ssl.pwszServerName = serverName;
+        ssl.pwszServerName = host_;
         CERT_CHAIN_POLICY_PARA policy = {};
         policy.cbSize = sizeof policy;
         policy.pvExtraPolicyPara = &ssl;
@@ -188,7 +219,8 @@ TlsResult TlsChannel::checkCertificate(const char* host)
 bool TlsChannel::send(const char* bytes, size_t length)
 {
     char message[kLargestMessage];
-    if (length > sizes_.cbMaximumMessage || sizes_.cbHeader + length + sizes_.cbTrailer > sizeof message)
+    if (broken_ || length > sizes_.cbMaximumMessage ||
+        sizes_.cbHeader + length + sizes_.cbTrailer > sizeof message)
         return false;
     memcpy(message + sizes_.cbHeader, bytes, length);
     SecBuffer parts[4] = {
@@ -206,12 +238,14 @@ bool TlsChannel::send(const char* bytes, size_t length)
 int TlsChannel::receive(char* bytes, size_t capacity, const Deadline& deadline)
 {
     while (plainLength_ == 0) {
+        if (broken_)
+            return kReceiveTlsFailed;
         if (ended_)
             return kReceiveClosed;
         if (recordsLength_ > 0 && decryptRecord())
             continue;
         int answer;
-        if (!ended_ && !receiveRecords(deadline, answer)) {
+        if (!broken_ && !ended_ && !receiveRecords(deadline, answer)) {
             if (answer == kReceiveClosed)
                 ended_ = true;
             return answer;
@@ -225,7 +259,7 @@ int TlsChannel::receive(char* bytes, size_t capacity, const Deadline& deadline)
 }
 
 // Decrypts the first whole record held. False when none is whole yet (or
-// the channel has ended); true once its text, if any, is in plain_.
+// the channel has ended or broken); true once its text, if any, is in plain_.
 bool TlsChannel::decryptRecord()
 {
     SecBuffer parts[4] = {buffer(SECBUFFER_DATA, records_, recordsLength_), buffer(SECBUFFER_EMPTY),
@@ -234,15 +268,25 @@ bool TlsChannel::decryptRecord()
     SECURITY_STATUS status = DecryptMessage(&context_, &list, 0, NULL);
     if (status == SEC_E_INCOMPLETE_MESSAGE)
         return false;
+    if (status == SEC_I_CONTEXT_EXPIRED) {
+        ended_ = true;   // Windows' word for the server's close_notify
+        return false;
+    }
     if (status != SEC_E_OK) {
-        // The server's close_notify, a renegotiation (which Wine cannot do)
-        // or a broken record: nothing more can be read.
-        ended_ = true;
+        // A new handshake asked for (SEC_I_RENEGOTIATE: Wine cannot do one,
+        // and four short commands never need one) or a broken record: the
+        // channel cannot go on, and that is a TLS failure, not a closed
+        // connection.
+        broken_ = true;
         return false;
     }
     const SecBuffer* extra = NULL;
     for (const SecBuffer& part : parts) {
-        if (part.BufferType == SECBUFFER_DATA && part.cbBuffer <= sizeof plain_) {
+        if (part.BufferType == SECBUFFER_DATA) {
+            if (part.cbBuffer > sizeof plain_) {
+                broken_ = true;   // more text than a record may hold
+                return false;
+            }
             memcpy(plain_, part.pvBuffer, part.cbBuffer);
             plainStart_ = 0;
             plainLength_ = part.cbBuffer;
@@ -258,11 +302,13 @@ bool TlsChannel::decryptRecord()
 }
 
 // Adds what one receive brings to the records held. False with answer set
-// to kReceiveClosed or kReceiveTimedOut when nothing came.
+// to kReceiveClosed, kReceiveTimedOut or kReceiveTlsFailed when nothing came.
 bool TlsChannel::receiveRecords(const Deadline& deadline, int& answer)
 {
     if (recordsLength_ == sizeof records_) {
-        answer = kReceiveClosed;   // no record is this long
+        // Room for the largest record, and still not a whole one: no TLS.
+        broken_ = true;
+        answer = kReceiveTlsFailed;
         return false;
     }
     answer = socket_->receive(records_ + recordsLength_, sizeof records_ - recordsLength_, deadline);
@@ -281,17 +327,22 @@ void TlsChannel::keepExtra(const SecBuffer& extra)
 
 bool TlsChannel::sendToken(SecBuffer& token)
 {
-    if (!token.pvBuffer)
-        return true;
-    bool sent = token.cbBuffer == 0 || socket_->send(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
-    FreeContextBuffer(token.pvBuffer);
-    token.pvBuffer = NULL;
+    bool sent = !token.pvBuffer || token.cbBuffer == 0 ||
+                socket_->send(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
+    freeToken(token);
     return sent;
+}
+
+void TlsChannel::freeToken(SecBuffer& token)
+{
+    if (token.pvBuffer)
+        FreeContextBuffer(token.pvBuffer);
+    token.pvBuffer = NULL;
 }
 
 void TlsChannel::shutdown()
 {
-    if (!haveContext_ || ended_)
+    if (!haveContext_ || ended_ || broken_)
         return;
     DWORD kind = SCHANNEL_SHUTDOWN;
     SecBuffer control = buffer(SECBUFFER_TOKEN, &kind, sizeof kind);
@@ -301,7 +352,7 @@ void TlsChannel::shutdown()
     SecBuffer out = buffer(SECBUFFER_TOKEN);
     SecBufferDesc outList = bufferList(&out, 1);
     ULONG attributes = 0;
-    InitializeSecurityContextA(&credentials_, &context_, NULL, kContextFlags, 0, 0, NULL, 0, NULL, &outList,
+    InitializeSecurityContextW(&credentials_, &context_, NULL, kContextFlags, 0, 0, NULL, 0, NULL, &outList,
                                &attributes, NULL);
     sendToken(out);
     ended_ = true;

@@ -3,6 +3,7 @@
 // certificate, and records encrypted and decrypted.
 #pragma once
 #include "checking/BoundedSocket.h"
+#include "checking/ServerAddress.h"
 
 #define SECURITY_WIN32
 #include <security.h>
@@ -17,6 +18,11 @@ enum class TlsResult {
     notTimeValid,        // expired, or not valid yet
 };
 
+// What receive() answers, besides a socket's answers, once the channel has
+// broken after the handshake: the server asked for a new handshake, or a
+// record did not decrypt. Nothing more can be sent or received.
+const int kReceiveTlsFailed = -2;
+
 class TlsChannel {
 public:
     TlsChannel();
@@ -27,17 +33,23 @@ public:
     TlsResult start(BoundedSocket& socket, const char* host, const Deadline& deadline);
     bool send(const char* bytes, size_t length);
     // Up to capacity bytes of plain text: the count, kReceiveClosed or
-    // kReceiveTimedOut, as a socket answers.
+    // kReceiveTimedOut, as a socket answers, or kReceiveTlsFailed.
     int receive(char* bytes, size_t capacity, const Deadline& deadline);
     // Tells the server that nothing more comes (close_notify).
     void shutdown();
 
 private:
-    TlsResult handshake(const char* host, const Deadline& deadline);
-    TlsResult checkCertificate(const char* host);
+    // The largest record TLS 1.2 allows: its header, 2^14 bytes of text and
+    // up to 2048 bytes that encryption adds (RFC 5246, 6.2.3).
+    static const size_t kLargestText = 16384;
+    static const size_t kLargestRecord = 5 + kLargestText + 2048;
+
+    TlsResult handshake(const Deadline& deadline);
+    TlsResult checkCertificate();
     bool decryptRecord();
     bool receiveRecords(const Deadline& deadline, int& answer);
     bool sendToken(SecBuffer& token);
+    static void freeToken(SecBuffer& token);
     void keepExtra(const SecBuffer& extra);
 
     BoundedSocket*            socket_;
@@ -45,14 +57,18 @@ private:
     CtxtHandle                context_;
     bool                      haveCredentials_;
     bool                      haveContext_;
-    bool                      ended_;   // close_notify or a broken record: nothing more comes
+    bool                      ended_;    // close_notify, or the connection closed: nothing more comes
+    bool                      broken_;   // a renegotiation asked for, or a record that did not decrypt
     SecPkgContext_StreamSizes sizes_;
+    // The server's name as typed, the target of the handshake and the name
+    // its certificate must carry.
+    wchar_t                   host_[sizeof(ServerAddress::host)];
 
     // Bytes as received, not yet decrypted: room for the largest record.
-    char   records_[16384 + 2048];
+    char   records_[kLargestRecord];
     size_t recordsLength_;
     // Decrypted text not yet handed out.
-    char   plain_[16384];
+    char   plain_[kLargestText];
     size_t plainStart_;
     size_t plainLength_;
 };

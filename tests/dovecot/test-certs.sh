@@ -6,13 +6,15 @@
 #   ca.pem, ca.der          the tests' own certificate authority, which only
 #                           the tests' Wine prefix is told to trust
 #   pop.pem, pop.key        pop.quillora.test, issued by it
+#   pop2.pem, pop2.key      pop2.quillora.test, issued by it (for the scripted
+#                           TLS server, tls-server.sh)
 #   expired.pem, .key       expired.quillora.test, issued by it, valid in 2020 only
 #   untrusted.pem, .key     untrusted.quillora.test, issued by an authority
 #                           nobody trusts
 # Every key is made here and never leaves DIR.
 set -euo pipefail
 dir=$1
-[ -s "$dir/untrusted.pem" ] && exit 0
+[ -s "$dir/untrusted.pem" ] && [ -s "$dir/pop2.pem" ] && exit 0
 mkdir -p "$dir"
 cd "$dir"
 work=$(mktemp -d)
@@ -71,6 +73,7 @@ dir=$(pwd)
 authority ca "Quillora Test CA"
 authority rogue "Quillora Untrusted Test CA"
 server pop pop.quillora.test ca
+server pop2 pop2.quillora.test ca
 server expired expired.quillora.test ca 20200101000000Z 20210101000000Z
 server untrusted untrusted.quillora.test rogue
 cp "$work/ca.pem" ca.pem

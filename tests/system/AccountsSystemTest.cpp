@@ -320,8 +320,10 @@ TEST(AccountDialog, ARoundWhileTheFileDialogIsOpenLeavesThePathTheUserChose)
     AppDriver app;
     const std::string mailer = mailerCopy(app);
     ASSERT_TRUE(writeSettings(app.iniPath(), makeSettings(2)));
+    // Nothing listens on account 1's server; account 2's name cannot resolve.
     ASSERT_TRUE(writeAccount(app.iniPath(), 1, recordFor("a", app.folder() + "\\a-mailer.exe")));
-    ASSERT_TRUE(writeAccount(app.iniPath(), 2, recordFor("b", app.folder() + "\\b-mailer.exe")));
+    ASSERT_TRUE(writeAccount(app.iniPath(), 2, makeAccount("b", "b-acct", "pw-b", "no..such.host",
+                                                           (app.folder() + "\\b-mailer.exe").c_str())));
     ASSERT_TRUE(app.start());
     SendDlgItemMessageA(app.window(), IDC_LAN_MODE, BM_SETCHECK, BST_CHECKED, 0);
     HWND dialog = openDialog(app);
@@ -335,8 +337,10 @@ TEST(AccountDialog, ARoundWhileTheFileDialogIsOpenLeavesThePathTheUserChose)
     // round shows the box of account 1, and the round then reads account 2.
     app.post(WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
     PostMessageA(files, WM_COMMAND, IDOK, 0);
-    for (int account = 1; account <= 2; ++account)
-        EXPECT_NE("(no box)", app.answerBox(IDOK).caption) << "neither server answers";
+    expectBox(app.answerBox(IDOK), "CONNECT ERROR!!",
+              "ソケットに接続できませんでした。\nサーバのポート番号が110ではないかもしれません。", NULL, BoxIcon::error);
+    expectBox(app.answerBox(IDOK), "SERVERDATA ERROR!!",
+              "サーバが見つかりません!!\nデータの入力ミスやサーバダウンなどが原因と思われます。", NULL, BoxIcon::error);
     EXPECT_TRUE(app.windowGone(files));
     ASSERT_TRUE(app.sync());
     EXPECT_EQ(mailer, app.itemText(dialog, IDC_MAILER_PATH));

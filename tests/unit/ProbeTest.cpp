@@ -3,8 +3,13 @@
 // floods and replies that arrive in pieces.
 #include "AppFixture.h"
 #include "FakePop3Server.h"
+#include "HostShell.h"
 #include "checking/HostLookup.h"
 #include "checking/Pop3Connection.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 using namespace testsettings;
 
@@ -40,6 +45,159 @@ void script(FakePop3Server& server, const char* verb, const Pop3Step& s)   // ""
     else
         server.greeting(s);
 }
+
+// Carries a TLS connection from the program to a real TLS server (OpenSSL's
+// s_server) and holds the server's bytes back as told, so that the handshake
+// stalls at the step chosen.
+enum class Hold {
+    someBytes,         // passes on the first few bytes of the server's hello only
+    afterClientKeys,   // passes on nothing after the client's second flight (its Finished)
+    trickle,           // passes on one byte every two seconds
+};
+
+class StallingRelay {
+public:
+    StallingRelay(const char* address, const char* serverAddress, u_short serverPort, Hold hold)
+        : hold_(hold), listener_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))
+    {
+        sockaddr_in at = {};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(995);
+        at.sin_addr.s_addr = inet_addr(address);
+        server_ = at;
+        server_.sin_port = htons(serverPort);
+        server_.sin_addr.s_addr = inet_addr(serverAddress);
+        listening_ = bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && listen(listener_, 1) == 0;
+        if (listening_)
+            thread_ = std::thread([this] { relay(); });
+    }
+    ~StallingRelay()
+    {
+        stop_ = true;
+        closesocket(listener_);
+        if (thread_.joinable())
+            thread_.join();
+    }
+    bool listening() const { return listening_; }
+
+private:
+    static const size_t kSomeBytes = 60;   // inside the first record: less than its header says
+    static const DWORD kTrickleMs = 2000;
+
+    void relay()
+    {
+        SOCKET client = accept(listener_, NULL, NULL);
+        SOCKET server = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        if (client == INVALID_SOCKET ||
+            connect(server, reinterpret_cast<const sockaddr*>(&server_), sizeof server_) != 0) {
+            closesocket(client);
+            closesocket(server);
+            return;
+        }
+        std::string fromClient, held;
+        size_t passed = 0;
+        bool serverOpen = true;   // once it has closed, the client is still held
+        DWORD lastTrickle = GetTickCount();
+        char bytes[4096];
+        while (!stop_) {
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(client, &readable);
+            if (serverOpen)
+                FD_SET(server, &readable);
+            timeval pause = {0, 100 * 1000};
+            if (select(0, &readable, NULL, NULL, &pause) < 0)
+                break;
+            if (FD_ISSET(client, &readable)) {
+                int n = recv(client, bytes, sizeof bytes, 0);
+                if (n <= 0)
+                    break;
+                fromClient.append(bytes, n);
+                send(server, bytes, n, 0);
+            }
+            if (serverOpen && FD_ISSET(server, &readable)) {
+                int n = recv(server, bytes, sizeof bytes, 0);
+                if (n > 0)
+                    held.append(bytes, n);
+                serverOpen = n > 0;
+            }
+            // The client's hello is one record; anything after it is its
+            // second flight.
+            const unsigned char* header = reinterpret_cast<const unsigned char*>(fromClient.data());
+            size_t hello = fromClient.size() >= 5 ? 5 + (header[3] << 8 | header[4]) : std::string::npos;
+            size_t allowed = 0;
+            switch (hold_) {
+            case Hold::someBytes:
+                allowed = kSomeBytes;
+                break;
+            case Hold::afterClientKeys:
+                allowed = fromClient.size() > hello ? passed : std::string::npos;
+                break;
+            case Hold::trickle:
+                if (GetTickCount() - lastTrickle >= kTrickleMs) {
+                    lastTrickle = GetTickCount();
+                    allowed = passed + 1;
+                } else {
+                    allowed = passed;
+                }
+                break;
+            }
+            size_t count = std::min(held.size(), allowed > passed ? allowed - passed : 0);
+            if (count) {
+                send(client, held.data(), static_cast<int>(count), 0);
+                held.erase(0, count);
+                passed += count;
+            }
+        }
+        closesocket(client);
+        closesocket(server);
+    }
+
+    Hold hold_;
+    SOCKET listener_;
+    sockaddr_in server_ = {};
+    bool listening_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// OpenSSL's s_server on address:port with a certificate made for it, for as
+// long as the object lives (two and a half minutes at most). It holds none of
+// the test's output open, or ctest would wait for it.
+class TlsTestServer {
+public:
+    TlsTestServer(const char* address, u_short port)
+    {
+        const std::string folder = unixPathOf(testProgramFolder());
+        pidFile_ = folder + "/stall-server.pid";
+        const std::string key = folder + "/stall.key", certificate = folder + "/stall.pem";
+        if (runOnHost({"bash", "-c", "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+                                     "-days 1 -subj /CN=stall.quillora.test -keyout " + key + " -out " +
+                                     certificate + " 2>/dev/null"}) != 0)
+            return;
+        runOnHost({"bash", "-c", "echo $$ > " + pidFile_ + "; exec timeout 150 openssl s_server -quiet -tls1_2 " +
+                                     "-accept " + address + ":" + std::to_string(port) + " -cert " + certificate +
+                                     " -key " + key + " </dev/null >/dev/null 2>&1"},
+                  false);
+        sockaddr_in at = {};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(port);
+        at.sin_addr.s_addr = inet_addr(address);
+        for (int tries = 0; tries < 100 && !listening_; ++tries) {
+            SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            listening_ = connect(probe, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
+            closesocket(probe);
+            if (!listening_)
+                Sleep(50);
+        }
+    }
+    ~TlsTestServer() { runOnHost({"bash", "-c", "kill $(cat " + pidFile_ + ") 2>/dev/null"}); }
+    bool listening() const { return listening_; }
+
+private:
+    std::string pidFile_;
+    bool listening_ = false;
+};
 
 class Probe : public AppFixture {
 protected:
@@ -375,6 +533,36 @@ TEST_F(Probe, APortAfterTheHostChoosesItAndOn995OnlyTlsIsSpoken)
             expectReceived(server, kAll);
         scenarioPassed(std::string("server field ") + c.server + (c.silent ? " silent" : ""));
     }
+}
+
+// Every step of the TLS handshake waits inside the reply bound, however the
+// server stalls: part-way through its hello, after the client's Finished
+// (its own never comes), or trickling its hello a byte at a time, which no
+// bound on each single wait would stop.
+TEST_F(Probe, ATlsHandshakeStalledAtAnyStepEndsAtTheReplyBound)
+{
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(1, 1), &data));
+    TlsTestServer tls("127.0.0.160", 4433);
+    ASSERT_TRUE(tls.listening());
+    const struct {
+        const char* step;
+        const char* relayAddress;
+        Hold hold;
+    } cases[] = {
+        {"inside the server's hello", "127.0.0.161", Hold::someBytes},
+        {"before the server's Finished", "127.0.0.162", Hold::afterClientKeys},
+        {"a byte of the server's hello every two seconds", "127.0.0.163", Hold::trickle},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step);
+        StallingRelay relay(c.relayAddress, "127.0.0.160", 4433, c.hold);
+        ASSERT_TRUE(relay.listening());
+        store((std::string(c.relayAddress) + ":995").c_str());
+        expectOneBoxAfter(kReplyTimeoutSeconds);
+        scenarioPassed(std::string("TLS handshake stalled: ") + c.step);
+    }
+    WSACleanup();
 }
 
 // A name server that never answers holds the lookup, not the program. In the

@@ -1,9 +1,14 @@
-// The tray icon and its menu: the record the shell is given, the four
-// states, the menu's place and items, and an Explorer restart.
+// The tray icon and its menu: what the shell shows in each of the four
+// states and whom it tells about the mouse, the menu's place and items, and
+// an Explorer restart. The icon and its tip are read from the shell (see
+// ShellTray.h), never from the program's own record.
 #include "AppFixture.h"
 #include "OpenMenu.h"
+#include "ShellTray.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
+
+#include <memory>
 
 namespace {
 
@@ -35,64 +40,73 @@ void CALLBACK inspectMenu(HWND, UINT, UINT_PTR timer, DWORD)
 
 }  // namespace
 
-class Tray : public AppFixture {};
+class Tray : public AppFixture {
+protected:
+    // The shell must call the main window back with message 0x8064 and id 1.
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        startProgram();
+        shell = std::make_unique<ShellTrayIcon>(theApp.mainWindow, 1, 0x8064);
+    }
+    void TearDown() override
+    {
+        shell.reset();
+        AppFixture::TearDown();
+    }
 
-TEST_F(Tray, StartsOfflineWithTheFirstRecordLayout)
+    void expectShellShows(TrayPicture picture, const wchar_t* tip)
+    {
+        ASSERT_TRUE(shell->shown()) << "no icon in the taskbar calls the main window back";
+        EXPECT_STREQ(nameOf(picture), nameOf(shell->picture()));
+        EXPECT_EQ(std::wstring(tip), shell->tip());
+    }
+
+    std::unique_ptr<ShellTrayIcon> shell;
+};
+
+TEST_F(Tray, StartsOfflineAndTheShellTellsTheMainWindowAboutTheMouse)
 {
-    startProgram();
-    EXPECT_TRUE(trayIconPresent());
-    EXPECT_EQ(IDI_OFFLINE, trayIconId());
-    EXPECT_EQ("オフライン", trayTip());
-    EXPECT_EQ(152u, theApp.trayIcon.cbSize);
-    EXPECT_EQ(1u, theApp.trayIcon.uID);
-    EXPECT_EQ(theApp.mainWindow, theApp.trayIcon.hWnd);
-    EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP), theApp.trayIcon.uFlags);
-    EXPECT_EQ(0x8064u, theApp.trayIcon.uCallbackMessage);
+    expectShellShows(TrayPicture::blueLetters, L"オフライン");
 }
 
 TEST_F(Tray, ShowsEachOfTheFourStates)
 {
-    startProgram();
     const struct {
         int icon;
-        const char* tip;
-        const wchar_t* given;
-    } states[] = {{IDI_ONLINE, "オンライン", Tip::online}, {IDI_CHECKING, "チェック中", Tip::checking},
-                  {IDI_MAIL_ARRIVED, "メール受信", Tip::mailArrived}, {IDI_OFFLINE, "オフライン", Tip::offline}};
+        decltype(+Tip::online) tip;   // the program's own text, whatever its width
+        TrayPicture picture;
+        const wchar_t* shownTip;
+    } states[] = {{IDI_ONLINE, Tip::online, TrayPicture::redLetters, L"オンライン"},
+                  {IDI_CHECKING, Tip::checking, TrayPicture::yellowLetters, L"チェック中"},
+                  {IDI_MAIL_ARRIVED, Tip::mailArrived, TrayPicture::envelope, L"メール受信"},
+                  {IDI_OFFLINE, Tip::offline, TrayPicture::blueLetters, L"オフライン"}};
     for (const auto& state : states) {
-        theApp.setTrayIcon(state.icon, state.given);
-        EXPECT_EQ(state.icon, trayIconId());
-        EXPECT_EQ(state.tip, trayTip());
-        EXPECT_EQ(10u, trayTip().size()) << "tips are 10 bytes in Shift_JIS";
-        EXPECT_TRUE(trayIconPresent());
+        SCOPED_TRACE(nameOf(state.picture));
+        theApp.setTrayIcon(state.icon, state.tip);
+        expectShellShows(state.picture, state.shownTip);
     }
 }
 
 TEST_F(Tray, ComesBackAsItWasWhenTheTaskbarIsCreatedAgain)
 {
-    startProgram();
     theApp.setTrayIcon(IDI_ONLINE, Tip::online);
-    Shell_NotifyIconW(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAW>(&theApp.trayIcon));
-    ASSERT_FALSE(trayIconPresent());
+    ASSERT_TRUE(removeFromShell(theApp.mainWindow, 1));
+    ASSERT_FALSE(shell->shown());
 
     SendMessageW(theApp.mainWindow, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(trayIconPresent());
-    EXPECT_EQ(IDI_ONLINE, trayIconId());
-    EXPECT_EQ("オンライン", trayTip());
+    expectShellShows(TrayPicture::redLetters, L"オンライン");
 }
 
 TEST_F(Tray, AChangeToALostIconPutsItBack)
 {
-    startProgram();
-    Shell_NotifyIconW(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAW>(&theApp.trayIcon));
+    ASSERT_TRUE(removeFromShell(theApp.mainWindow, 1));
     theApp.setTrayIcon(IDI_CHECKING, Tip::checking);
-    EXPECT_TRUE(trayIconPresent());
-    EXPECT_EQ(IDI_CHECKING, trayIconId());
+    expectShellShows(TrayPicture::yellowLetters, L"チェック中");
 }
 
 TEST_F(Tray, RightClickOpensTheMenuLeftOfTheCursor)
 {
-    startProgram();
     // Under Wine the cursor the program reads may for a moment still be the
     // one before SetCursorPos (the middle of the desktop); wait until it is
     // where it was put, and try again if the menu still came up elsewhere.
@@ -118,7 +132,6 @@ TEST_F(Tray, RightClickOpensTheMenuLeftOfTheCursor)
 
 TEST_F(Tray, ExitCommandEndsTheLoopAndTheIconGoesWithTheProgram)
 {
-    startProgram();
     HWND window = theApp.mainWindow;
     SendMessageA(window, WM_COMMAND, IDM_EXIT, 0);
     MSG msg;
@@ -135,10 +148,10 @@ TEST_F(Tray, ExitCommandEndsTheLoopAndTheIconGoesWithTheProgram)
 
 TEST_F(Tray, OtherMouseMessagesDoNothing)
 {
-    startProgram();
     for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK})
         SendMessageA(theApp.mainWindow, WM_TRAYNOTIFY, 1, mouse);
-    EXPECT_EQ(IDI_OFFLINE, trayIconId());
+    ASSERT_TRUE(shell->shown());
+    EXPECT_STREQ(nameOf(TrayPicture::blueLetters), nameOf(shell->picture()));
     EXPECT_FALSE(IsWindowVisible(theApp.mainWindow));
     EXPECT_EQ(0, boxes.count());
 }
