@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace testsettings;
 
 namespace {
@@ -35,6 +37,7 @@ TEST(LongTexts, ALongLoginAndPasswordAreSentWholeAndShownWholeWhenEdited)
     fillDialog(app, dialog, longAccount(login, password, server.address()));
     EXPECT_EQ("登録しました！！", pressRegister(app, dialog).text);
     ASSERT_TRUE(app.windowGone(dialog));
+    printf("long texts as written:\n%s\n", fileText(app.iniPath()).c_str());
 
     app.command(IDM_CHECK_NOW);
     EXPECT_EQ("長いアカウント に 4通メールが届いています。", app.answerBox(IDOK).text);
