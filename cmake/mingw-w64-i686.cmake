@@ -1,4 +1,6 @@
-# Cross-build for 32-bit Windows with Debian's MinGW-w64 (posix thread model).
+# Cross-build for 32-bit Windows (x86) with Debian's MinGW-w64 (posix thread
+# model). Compiled by script/test so that the code keeps no assumption about
+# the size of a pointer or a handle; nothing here runs it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 

@@ -2,6 +2,7 @@
 // main dialog, a message loop, and an icon in the notification area.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 // The tray callback; lParam carries the mouse message over the icon.
 const UINT WM_TRAYNOTIFY = WM_APP + 100;
@@ -17,7 +18,12 @@ struct NotifyIconDataV1 {
     HICON hIcon;
     WCHAR szTip[64];
 };
-static_assert(sizeof(NotifyIconDataV1) == 152, "NOTIFYICONDATAW_V1_SIZE on 32-bit Windows");
+static_assert(sizeof(NotifyIconDataV1) == NOTIFYICONDATAW_V1_SIZE, "the shell's first wide layout");
+#ifdef _WIN64
+static_assert(sizeof(NotifyIconDataV1) == 168, "NOTIFYICONDATAW_V1_SIZE on x64");
+#else
+static_assert(sizeof(NotifyIconDataV1) == 152, "NOTIFYICONDATAW_V1_SIZE on x86");
+#endif
 
 class TrayApp {
 public:

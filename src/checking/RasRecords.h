@@ -4,6 +4,11 @@
 #pragma once
 #include <windows.h>
 #include <ras.h>
+#include <stddef.h>
+
+// ras.h packs its records to 4 bytes on every architecture, so a handle
+// follows dwSize without a gap on x64 too; these must be packed alike.
+#include <pshpack4.h>
 
 struct RasConnV1 {
     DWORD    dwSize;
@@ -12,7 +17,6 @@ struct RasConnV1 {
     CHAR     szDeviceType[RAS_MaxDeviceType + 1];
     CHAR     szDeviceName[RAS_MaxDeviceName + 1];
 };
-static_assert(sizeof(RasConnV1) == 412, "RASCONNA as of WINVER 0x400");
 
 struct RasConnStatusV1 {
     DWORD        dwSize;
@@ -21,7 +25,23 @@ struct RasConnStatusV1 {
     CHAR         szDeviceType[RAS_MaxDeviceType + 1];
     CHAR         szDeviceName[RAS_MaxDeviceName + 1];
 };
-static_assert(sizeof(RasConnStatusV1) == 160, "RASCONNSTATUSA as of WINVER 0x400");
+
+#include <poppack.h>
+
+// The first form is the newest one cut before the fields WINVER 0x401 added,
+// padded to the records' 4-byte packing.
+#define QUILLORA_PACKED4(size) (((size) + 3) & ~static_cast<size_t>(3))
+static_assert(sizeof(RasConnV1) == QUILLORA_PACKED4(offsetof(RASCONNA, szPhonebook)),
+              "RASCONNA as of WINVER 0x400");
+static_assert(sizeof(RasConnStatusV1) == QUILLORA_PACKED4(offsetof(RASCONNSTATUSA, szPhoneNumber)),
+              "RASCONNSTATUSA as of WINVER 0x400");
+#undef QUILLORA_PACKED4
+#ifdef _WIN64
+static_assert(sizeof(RasConnV1) == 416, "RASCONNA as of WINVER 0x400 on x64");
+#else
+static_assert(sizeof(RasConnV1) == 412, "RASCONNA as of WINVER 0x400 on x86");
+#endif
+static_assert(sizeof(RasConnStatusV1) == 160, "RASCONNSTATUSA as of WINVER 0x400, on x86 and x64");
 
 // Connections beyond this many do not fit the buffer; the query then fails.
 const DWORD kRasConnections = 5;

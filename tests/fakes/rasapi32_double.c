@@ -30,11 +30,19 @@ static const char kSection[] = "ras";
  * read-modify-write file touched from two processes. */
 static const char kMutexName[] = "QuilloraRasDoubleIni";
 
-/* Record sizes of RASCONNA and RASCONNSTATUSA from Windows 95 to Vista. */
+/* Record sizes of RASCONNA and RASCONNSTATUSA from Windows 95 to Vista, as
+ * the system's rasapi32 knows them. ras.h packs to 4 bytes: on x64 the
+ * handle adds 4 bytes to every RASCONNA, and the status records, which hold
+ * no handle, keep their sizes. */
+#ifdef _WIN64
+static const DWORD kConnSizes[] = {416, 680, 696, 708, 724};
+#else
 static const DWORD kConnSizes[] = {412, 676, 692, 704, 720};
+#endif
 static const DWORD kStatusSizes[] = {160, 288, 332};
 
 /* The fields every version shares, at the offsets of the first layout. */
+#include <pshpack4.h>
 typedef struct {
     DWORD dwSize;
     HRASCONN hrasconn;
@@ -50,6 +58,7 @@ typedef struct {
     CHAR szDeviceType[RAS_MaxDeviceType + 1];
     CHAR szDeviceName[RAS_MaxDeviceName + 1];
 } StatusHead;
+#include <poppack.h>
 
 typedef struct {
     char path[MAX_PATH];

@@ -5,11 +5,36 @@
 #                                            (--real-display: keep an existing $DISPLAY)
 #   wine_env_down STATE_DIR                  stop the Wine server and the X server
 
+# The 64-bit loader, always. Debian's /usr/bin/wine (and every tool that goes
+# through it: wineboot, winepath, regedit) picks the 32-bit loader whenever
+# wine32 is installed, and on a kernel without 32-bit emulation that loader
+# cannot even start; where it can, it would still not be the build's Wine.
+readonly QUILLORA_WINE64=${QUILLORA_WINE64:-/usr/lib/wine/wine64}
+
+# Commands of those names in the state folder that go to the 64-bit loader,
+# first on PATH for these scripts and everything they start (the tests run
+# "wine" on the host too).
+_wine_env_shims() {
+  local bin=$1/bin tool
+  mkdir -p "$bin"
+  printf '#!/bin/sh\nexec %s "$@"\n' "$QUILLORA_WINE64" > "$bin/wine.new"
+  chmod 755 "$bin/wine.new" && mv -f "$bin/wine.new" "$bin/wine"
+  for tool in wineboot winepath regedit reg; do
+    printf '#!/bin/sh\nexec %s %s.exe "$@"\n' "$QUILLORA_WINE64" "$tool" > "$bin/$tool.new"
+    chmod 755 "$bin/$tool.new" && mv -f "$bin/$tool.new" "$bin/$tool"
+  done
+}
+
 _wine_env_exports() {
   local state=$1
   export WINEPREFIX="$state/prefix"
-  export WINEARCH=win32
+  export WINEARCH=win64
+  export WINELOADER="$QUILLORA_WINE64"
   export WINEDEBUG=-all
+  case ":$PATH:" in
+    *":$state/bin:"*) ;;
+    *) export PATH="$state/bin:$PATH" ;;
+  esac
 }
 
 # Code page 932 needs LC_ALL; LANG alone leaves Wine on 1252 when the glibc
@@ -39,7 +64,9 @@ _wine_env_prefix_settings() {
     '[HKEY_CURRENT_USER\Software\Wine\Explorer]' \
     '"Desktop"="Default"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
-    '"Default"="1024x768"' \
+    '"Default"="1024x768"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
+    '"ShowCrashDialog"=dword:00000000' \
     | iconv -f UTF-8 -t UTF-16LE > "$reg"
   wine_ja regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 9>&- </dev/null || true
 }
@@ -100,7 +127,11 @@ wine_env_up() {
   _wine_env_exports "$state"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.quillora-ready" ]; then
+    _wine_env_shims "$state"
+    if [ ! -f "$WINEPREFIX/.quillora-ready-win64" ]; then
+      # A prefix of the 32-bit layout, which wine64 cannot use, or one whose
+      # making was cut short: made anew.
+      rm -rf "$WINEPREFIX"
       echo "wine-env: creating the Wine prefix in $WINEPREFIX (once, about 20 s)" >&2
       _wine_env_xvfb_running "$state" || _wine_env_start_xvfb "$state" || exit 1
       export DISPLAY=":$(tr -d '\n' < "$state/display")"
@@ -110,7 +141,7 @@ wine_env_up() {
       # Wine's own fonts (Marlett draws the caption buttons) from fonts-wine.
       cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
       wineserver -w 9>&-
-      touch "$WINEPREFIX/.quillora-ready"
+      touch "$WINEPREFIX/.quillora-ready-win64"
       _wine_env_start_wine
     fi
     if ! _wine_env_xvfb_running "$state"; then

@@ -263,20 +263,24 @@ TEST(Resources, FourTrayIconsOf32By32In16Colours)
 
 TEST(Resources, VersionAndManifest)
 {
-    ResourceReader exe;
-    DWORD size = 0;
-    const BYTE* version = exe.find(RT_VERSION, 1, &size);
-    ASSERT_NE(nullptr, version);
-    std::vector<BYTE> copy(version, version + size);
+    // Through the version functions: VerQueryValue may write into the block
+    // it is given, which only GetFileVersionInfo makes large enough.
+    const wchar_t exePath[] = L"" QUILLORA_EXE;
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeW(exePath, &handle);
+    ASSERT_NE(0u, size);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(exePath, 0, size, block.data()));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(copy.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(MAKELONG(10, 2), fixed->dwFileVersionMS);
-    char* text = nullptr;
-    ASSERT_TRUE(VerQueryValueA(copy.data(), "\\StringFileInfo\\041103a4\\FileVersion",
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\041103a4\\FileVersion",
                                reinterpret_cast<void**>(&text), &length));
-    EXPECT_STREQ("2.10", text);
+    EXPECT_STREQ(L"2.10", text);
 
+    ResourceReader exe;
     const BYTE* manifest = exe.find(RT_MANIFEST, 1, &size);
     ASSERT_NE(nullptr, manifest);
     std::string xml(reinterpret_cast<const char*>(manifest), size);

@@ -487,3 +487,85 @@ TEST_F(SettingsFile, DeletingMovesWholeTextsWithTheirRecordsAndLeavesNothingOfTh
     for (const char* key : {"DATA", "ACCOUNT", "PASSWORD"})
         EXPECT_EQ("", rawValue(iniPath, "USERDATA-NO3", key)) << key;
 }
+
+namespace {
+
+std::string hexZeros(size_t bytes) { return std::string(2 * bytes, '0'); }
+
+// A settings file as the 32-bit Quillora.exe left it: two accounts
+// registered, the second with a login and a password longer than the
+// record's fields, then the options saved. Each field of a record is one
+// piece, its text followed by the zeros that fill its width.
+const std::string kFileOf32BitVersion =
+    "[USERDATA-NO1]\r\n"
+    "DATA="
+    "8E5293632091BE9859" + hexZeros(64 - 9) +                                   // 山田 太郎
+    "7461726F" + hexZeros(32 - 4) +                                             // taro
+    "7040737320776F7264" + hexZeros(32 - 9) +                                   // p@ss word
+    "706F702E6578616D706C652E6A703A393935" + hexZeros(64 - 18) +                // pop.example.jp:995
+    "01" +                                                                      // launch the mail program
+    "433A5C50726F6772616D2046696C65735C4D61696C5C6D61696C2E657865" + hexZeros(260 - 30) +
+    "C3\r\n"
+    "[KORVELLIN-Quillora]\r\n"
+    "QXDATA=01000101010000000F0000000200000015\r\n"
+    "[USERDATA-NO2]\r\n"
+    "DATA="
+    "97E996D82089D48E71" + hexZeros(64 - 9) +                                   // 鈴木 花子
+    "68616E616B6F2E73757A756B692E6C6F6E676E616D65406578616D706C652D00" +        // 31 bytes of the login
+    "50772D303132333435363738392D6162636465666768696A2D4B4C4D4E4F5000" +        // 31 bytes of the password
+    "3132372E302E302E31" + hexZeros(64 - 9) +                                   // 127.0.0.1
+    "00" + hexZeros(260) +
+    "65\r\n"
+    "ACCOUNT=68616E616B6F2E73757A756B692E6C6F6E676E616D65406578616D706C652D6D61696C2E636F2E6A70CE\r\n"
+    "PASSWORD=50772D303132333435363738392D6162636465666768696A2D4B4C4D4E4F50515253546D\r\n";
+
+}  // namespace
+
+// The file's format is the same whatever the architecture: the 64-bit
+// program reads every field of a file the 32-bit one wrote, and storing the
+// same accounts and options again gives the 32-bit program's bytes back.
+TEST_F(SettingsFile, AFileOfThe32BitVersionIsReadWholeAndWrittenBackByteForByte)
+{
+    ASSERT_TRUE(writeFile(iniPath, kFileOf32BitVersion));
+    startProgram();
+    EXPECT_EQ((Lines{"山田 太郎", "鈴木 花子"}), listLines());
+    const SettingsRecord& settings = theApp.settings;
+    EXPECT_EQ(1, settings.reportOnTop);
+    EXPECT_EQ(0, settings.reportUnread);
+    EXPECT_EQ(1, settings.reportPerUser);
+    EXPECT_EQ(1, settings.lanMode);
+    EXPECT_EQ(1, settings.endRoundOnLaunch);
+    EXPECT_EQ(15, settings.intervalMinutes);
+    EXPECT_EQ(2, settings.accountCount);
+    for (int box : {IDC_REPORT_ON_TOP, IDC_REPORT_PER_USER, IDC_LAN_MODE, IDC_END_ROUND_ON_LAUNCH})
+        EXPECT_TRUE(isChecked(box)) << box;
+    EXPECT_FALSE(isChecked(IDC_REPORT_UNREAD));
+    EXPECT_EQ(15u, GetDlgItemInt(theApp.mainWindow, IDC_INTERVAL, NULL, TRUE));
+
+    const struct {
+        const char *userName, *account, *password, *server, *mailerPath, *wholeAccount, *wholePassword;
+        uint8_t launchMailer;
+    } accounts[] = {
+        {"山田 太郎", "taro", "p@ss word", "pop.example.jp:995", "C:\\Program Files\\Mail\\mail.exe", "taro",
+         "p@ss word", 1},
+        {"鈴木 花子", "hanako.suzuki.longname@example-", "Pw-0123456789-abcdefghij-KLMNOP", "127.0.0.1", "",
+         "hanako.suzuki.longname@example-mail.co.jp", "Pw-0123456789-abcdefghij-KLMNOPQRST", 0},
+    };
+    for (int n = 1; n <= 2; ++n) {
+        const auto& a = accounts[n - 1];
+        SCOPED_TRACE(a.wholeAccount);
+        ASSERT_TRUE(theApp.readAccountRecord(n));
+        const AccountRecord& record = theApp.workRecord;
+        EXPECT_STREQ(a.userName, record.userName);
+        EXPECT_STREQ(a.account, record.account);
+        EXPECT_STREQ(a.password, record.password);
+        EXPECT_STREQ(a.server, record.server);
+        EXPECT_EQ(a.launchMailer, record.launchMailer);
+        EXPECT_STREQ(a.mailerPath, record.mailerPath);
+        EXPECT_STREQ(a.wholeAccount, theApp.workAccount);
+        EXPECT_STREQ(a.wholePassword, theApp.workPassword);
+        ASSERT_TRUE(theApp.writeAccountRecord(n));
+    }
+    theApp.saveSettings();
+    EXPECT_EQ(kFileOf32BitVersion, fileText(iniPath));
+}
