@@ -2,8 +2,15 @@
 // lives in the one static instance, theApp.
 #pragma once
 #include "app/DialupTrayApp.h"
+#include "checking/Pop3Conversation.h"
 #include "checking/StatReply.h"
 #include "config/Records.h"
+
+struct MailboxCheck;
+
+// Posted to the main window when a probe's conversation has ended; wParam
+// is the serial number its probe was given.
+const UINT WM_MAILBOX_CHECKED = WM_APP + 101;
 
 // lastStatus has a slot for each of the accounts 1..kStatusSlots - 1.
 const int kStatusSlots = 16;
@@ -11,7 +18,8 @@ const int kStatusSlots = 16;
 const int kMaxAccounts = kStatusSlots - 1;
 
 // What the report of a probe needs of its account, taken when the probe reads
-// it: boxes shown during a round let the user's work reuse workRecord.
+// it: while its conversation runs, and while boxes are up, the user's work
+// reuses workRecord.
 struct CheckedAccount {
     int     number;
     WCHAR   userName[sizeof(AccountRecord::userName)];
@@ -35,8 +43,21 @@ public:
     // "新規登録", "編集" or "削除" clicked while a round runs: carried out
     // when it has ended, so that no record moves under a probe.
     WORD           deferredListCommand;
+    // The round under way: the account it is at, the conversation of that
+    // account's probe (NULL while none runs) with the serial number that
+    // tells its message from an abandoned one's, and what the report needs.
+    int            roundAccount;
+    MailboxCheck*  runningCheck;
+    WPARAM         checkSerial;
+    CheckedAccount probedAccount;
+    // A dial-up connection came up during the round: its round follows.
+    BYTE           roundOwed;
 
-    MailCheckerApp() : elapsedSeconds(0), editMode(0), checking(0), deferredListCommand(0) {}
+    MailCheckerApp()
+        : elapsedSeconds(0), editMode(0), checking(0), deferredListCommand(0), roundAccount(0),
+          runningCheck(NULL), checkSerial(0), roundOwed(0)
+    {
+    }
 
     // Settings file
     bool readSettingsRecord();
@@ -48,20 +69,35 @@ public:
     bool readAccountRecord(int accountNumber);
     bool writeAccountRecord(int accountNumber);
 
-    // Scheduler and check round
+    // Scheduler and check round. A round goes from account to account as
+    // each conversation ends; the thread meanwhile takes its messages.
     void onTimer();
     void requestRound();
     void tick();
     void checkRound();
+    void probeNextAccount();
+    void onMailboxChecked(WPARAM serial);
+    void endRound();
+    // Closes the connection of the conversation under way; nothing more is
+    // sent, no box follows.
+    void abandonRound();
 
-    // POP3 probe, evaluation and report
-    BYTE probeAccount(int accountNumber);
+    // POP3 probe, evaluation and report. probeAccount starts the account's
+    // conversation, false when it did not (a box said why); reportProbe
+    // tells the user how it went and answers 1 when the round is to end.
+    bool probeAccount(int accountNumber);
+    BYTE reportProbe(ProbeOutcome outcome, Pop3Reply& statReply);
     void evaluateStatReply(char* reply, const CheckedAccount& account, BYTE& result);
     void reportNewMail(const CheckedAccount& account, int count, BYTE& result);
+
+    // Ending: "終了", and the session ending (log-off, shut-down)
+    void exitProgram(int exitCode);
+    void endSession();
 
     // Main window
     void loadSettings();
     void saveSettings();
+    bool saveOptions();
     bool isChecked(int controlId);
 
     // Account list

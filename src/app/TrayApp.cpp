@@ -7,8 +7,7 @@ TrayApp::~TrayApp()
     // needs; the icon must go, or a dead one lingers in the tray.
     if (instanceMutex)
         CloseHandle(instanceMutex);
-    if (trayIcon.cbSize)
-        Shell_NotifyIconW(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAW>(&trayIcon));
+    removeTrayIcon();
     if (trayIcon.hIcon)
         DestroyIcon(trayIcon.hIcon);
 }
@@ -64,21 +63,4 @@ void TrayApp::requestQuit(int exitCode)
 {
     quitRequested = 1;
     PostQuitMessage(exitCode);
-}
-
-// Handles what has queued up while long work held the thread, as the message
-// loop would. Answers false once the program is to end; the quit message is
-// then left for the message loop.
-bool TrayApp::handlePendingMessages()
-{
-    MSG msg;
-    while (!quitRequested && PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            quitRequested = 1;
-            break;
-        }
-        dispatch(mainWindow, &msg);
-    }
-    return !quitRequested;
 }

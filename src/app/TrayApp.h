@@ -39,11 +39,11 @@ public:
     bool createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc);
     void runMessageLoop(MSG* msg);
     void requestQuit(int exitCode);
-    bool handlePendingMessages();
 
     bool addTrayIcon(int iconId, const wchar_t* tip);
     bool setTrayIcon(int iconId, const wchar_t* tip);
     void restoreTrayIcon();
+    void removeTrayIcon();
     void showTrayMenu(int menuId);
 
     // False when the program's own path does not fit the buffer.

@@ -45,6 +45,9 @@ bool TrayApp::addTrayIcon(int iconId, const wchar_t* tip)
 
 bool TrayApp::setTrayIcon(int iconId, const wchar_t* tip)
 {
+    // Not shown (yet, or any more): nothing to change.
+    if (!trayIcon.cbSize)
+        return false;
     // The shell keeps a copy of what it was given; ours stays for a shell
     // that has to be told again.
     HICON replaced = trayIcon.hIcon;
@@ -69,6 +72,14 @@ void TrayApp::restoreTrayIcon()
 {
     if (trayIcon.cbSize)
         Shell_NotifyIconW(NIM_ADD, asShellRecord(trayIcon));
+}
+
+// Once removed, the icon is not put back, not even by a restarted shell.
+void TrayApp::removeTrayIcon()
+{
+    if (trayIcon.cbSize)
+        Shell_NotifyIconW(NIM_DELETE, asShellRecord(trayIcon));
+    trayIcon.cbSize = 0;
 }
 
 void TrayApp::showTrayMenu(int menuId)

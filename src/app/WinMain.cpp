@@ -31,14 +31,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     ShowWindow(theApp.mainWindow, SW_HIDE);
     theApp.loadSettings();
 
-    if (theApp.isChecked(IDC_LAN_MODE)) {
+    // The round goes on in the message loop.
+    if (theApp.isChecked(IDC_LAN_MODE))
         theApp.checkRound();
-        theApp.setTrayIcon(IDI_ONLINE, Tip::online);
-    }
     // Let the connection monitor look once before the loop starts.
     SendMessageW(theApp.mainWindow, WM_TIMER, 0, 0);
 
     MSG msg = {};
     theApp.runMessageLoop(&msg);
+    // However the loop ended, a conversation still under way says no more.
+    theApp.abandonRound();
     return static_cast<int>(msg.wParam);
 }

@@ -1,36 +1,33 @@
 #include "checking/BoundedSocket.h"
 
-namespace {
-
-// A receive may wait this much past its deadline; within it the socket's
-// timeout is left as it is, which saves a system call for nearly every reply.
-const DWORD kReceiveBoundSlackMs = 1000;
-
-}  // namespace
-
 WinsockSession::WinsockSession()
 {
     WSADATA data;
-    started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
-WinsockSession::~WinsockSession() { cleanUp(); }
-
-void WinsockSession::cleanUp()
+WinsockSession::~WinsockSession()
 {
     if (started_)
         WSACleanup();
-    started_ = false;
 }
 
-BoundedSocket::BoundedSocket() : socket_(INVALID_SOCKET), receiveBoundMs_(0) {}
+BoundedSocket::BoundedSocket(const AbandonSignal* abandon)
+    : socket_(INVALID_SOCKET), ready_(WSA_INVALID_EVENT), abandon_(abandon), seen_(), readable_(false)
+{
+}
 
 BoundedSocket::~BoundedSocket() { close(); }
 
 bool BoundedSocket::open()
 {
     socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    return socket_ != INVALID_SOCKET;
+    if (socket_ == INVALID_SOCKET)
+        return false;
+    ready_ = WSACreateEvent();
+    // This also makes the socket non-blocking.
+    return ready_ != WSA_INVALID_EVENT &&
+           WSAEventSelect(socket_, ready_, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) == 0;
 }
 
 void BoundedSocket::close()
@@ -38,76 +35,113 @@ void BoundedSocket::close()
     if (socket_ != INVALID_SOCKET)
         closesocket(socket_);
     socket_ = INVALID_SOCKET;
+    if (ready_ != WSA_INVALID_EVENT)
+        WSACloseEvent(ready_);
+    ready_ = WSA_INVALID_EVENT;
 }
 
-ConnectResult BoundedSocket::connectTo(const in_addr& address, u_short port, DWORD boundSeconds)
+bool BoundedSocket::abandoned() const
+{
+    return abandon_ && abandon_->raised();
+}
+
+ConnectResult BoundedSocket::connectTo(const in_addr& address, u_short port, const Deadline& deadline)
 {
     sockaddr_in server = {};
     server.sin_family = AF_INET;
     server.sin_port = htons(port);
     server.sin_addr = address;
-
-    // Connect without blocking and wait a bounded time for the outcome; a
-    // blocking connect to a host that drops packets waits for minutes.
-    u_long nonBlocking = 1;
-    ioctlsocket(socket_, FIONBIO, &nonBlocking);
-    ConnectResult result = ConnectResult::connected;
-    if (connect(socket_, reinterpret_cast<sockaddr*>(&server), sizeof server) == SOCKET_ERROR) {
-        if (WSAGetLastError() != WSAEWOULDBLOCK)
-            return ConnectResult::refused;
-        fd_set writable, failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(socket_, &writable);
-        FD_SET(socket_, &failed);
-        timeval bound = {static_cast<long>(boundSeconds), 0};
-        int ready = select(0, NULL, &writable, &failed, &bound);
-        if (ready == 0)
+    if (connect(socket_, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0)
+        return ConnectResult::connected;
+    if (WSAGetLastError() != WSAEWOULDBLOCK)
+        return ConnectResult::refused;
+    // A host that drops packets would keep a blocking connect for minutes.
+    for (;;) {
+        switch (waitForNetwork(deadline)) {
+        case Wait::timedOut:
             return ConnectResult::timedOut;
-        int error = 0;
-        int length = sizeof error;
-        getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
-        if (ready < 0 || FD_ISSET(socket_, &failed) || error != 0)
-            result = ConnectResult::refused;
+        case Wait::abandoned:
+            return ConnectResult::abandoned;
+        case Wait::failed:
+            return ConnectResult::refused;
+        case Wait::ready:
+            break;
+        }
+        if (seen_.lNetworkEvents & FD_CONNECT)
+            return seen_.iErrorCode[FD_CONNECT_BIT] == 0 ? ConnectResult::connected : ConnectResult::refused;
     }
-    u_long blocking = 0;
-    ioctlsocket(socket_, FIONBIO, &blocking);
-    return result;
 }
 
-bool BoundedSocket::send(const char* bytes, size_t length)
+bool BoundedSocket::send(const char* bytes, size_t length, const Deadline& deadline)
 {
-    // A blocking socket sends all of it or fails.
-    return ::send(socket_, bytes, static_cast<int>(length), 0) == static_cast<int>(length);
+    size_t sent = 0;
+    while (sent < length) {
+        if (abandoned())
+            return false;
+        int n = ::send(socket_, bytes + sent, static_cast<int>(length - sent), 0);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        // The system's send buffer is full: wait until it has room.
+        if (WSAGetLastError() != WSAEWOULDBLOCK || waitForNetwork(deadline) != Wait::ready)
+            return false;
+    }
+    return true;
 }
 
 int BoundedSocket::receive(char* bytes, size_t capacity, const Deadline& deadline)
 {
-    DWORD remaining = deadline.remainingMs();
-    if (remaining == 0)
-        return kReceiveTimedOut;
-    if (!boundReceives(remaining))
-        return kReceiveClosed;
-    int received = recv(socket_, bytes, static_cast<int>(capacity), 0);
-    if (received > 0)
-        return received;
-    if (received == SOCKET_ERROR && WSAGetLastError() == WSAETIMEDOUT)
-        return kReceiveTimedOut;
-    return kReceiveClosed;
+    // A reply is seldom there before it is waited for, so the wait comes
+    // first, unless an earlier wait has already seen bytes arrive. After a
+    // receive the socket sets the event again while bytes are left unread.
+    for (;;) {
+        if (abandoned())
+            return kReceiveAbandoned;
+        if (!readable_) {
+            switch (waitForNetwork(deadline)) {
+            case Wait::timedOut:
+                return kReceiveTimedOut;
+            case Wait::abandoned:
+                return kReceiveAbandoned;
+            case Wait::failed:
+                return kReceiveClosed;
+            case Wait::ready:
+                continue;
+            }
+        }
+        int received = recv(socket_, bytes, static_cast<int>(capacity), 0);
+        readable_ = false;
+        if (received > 0)
+            return received;
+        if (received == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
+            return kReceiveClosed;
+    }
 }
 
-// Sets the socket's receive timeout so that a receive ends by the deadline,
-// at most the slack later. A timed-out receive leaves a Windows socket fit
-// only for closing, so the timeout is never shorter than the time left.
-bool BoundedSocket::boundReceives(DWORD remainingMs)
+// Waits until the socket has news, the deadline passes or the conversation
+// is abandoned, whichever comes first; abandonment wins a tie.
+BoundedSocket::Wait BoundedSocket::waitForNetwork(const Deadline& deadline)
 {
-    if (receiveBoundMs_ >= remainingMs && receiveBoundMs_ - remainingMs < kReceiveBoundSlackMs)
-        return true;
-    // Whole seconds keep the value steady from one reply to the next.
-    DWORD bound = (remainingMs + 999) / 1000 * 1000;
-    if (setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&bound),
-                   sizeof bound) == SOCKET_ERROR)
-        return false;
-    receiveBoundMs_ = bound;
-    return true;
+    if (abandoned())
+        return Wait::abandoned;
+    DWORD remaining = deadline.remainingMs();
+    if (remaining == 0)
+        return Wait::timedOut;
+    HANDLE events[2];
+    DWORD count = 0;
+    if (abandon_)
+        events[count++] = abandon_->event();
+    events[count++] = ready_;
+    DWORD woke = WaitForMultipleObjects(count, events, FALSE, remaining);
+    if (woke >= WAIT_OBJECT_0 + count)
+        return Wait::timedOut;
+    if (abandon_ && woke == WAIT_OBJECT_0)
+        return Wait::abandoned;
+    // Clears the event; the next call that would block arms it again.
+    if (WSAEnumNetworkEvents(socket_, ready_, &seen_) != 0)
+        return Wait::failed;
+    if (seen_.lNetworkEvents & (FD_READ | FD_CLOSE))
+        readable_ = true;
+    return Wait::ready;
 }

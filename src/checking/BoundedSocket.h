@@ -1,45 +1,58 @@
-// A Windows Sockets 1.1 TCP client socket whose every wait has a bound: the
-// connect one of its own, each receive a deadline. It offers only "send these
-// bytes" and "receive up to n bytes before this moment"; plain POP3 and TLS
-// are built on it alike.
+// A TCP client socket whose every wait has a bound and can be abandoned. It
+// offers only "send these bytes" and "receive up to n bytes before this
+// moment"; plain POP3 and TLS are built on it alike.
+//
+// The socket never blocks: readiness arrives as an event (WSAEventSelect),
+// and each wait is one wait on that event and on the conversation's abandon
+// signal together, so that the program can end a conversation at any moment.
+// Once the signal is raised, nothing more is sent.
 #pragma once
+#include <winsock2.h>
+
+#include "checking/AbandonSignal.h"
 #include "checking/Deadline.h"
 
-#include <winsock.h>
-
-// Starts the socket library for version 1.1 and cleans it up again.
+// Starts the socket library and cleans it up again.
 class WinsockSession {
 public:
     WinsockSession();
     ~WinsockSession();
     bool started() const { return started_; }
-    void cleanUp();
 
 private:
     bool started_;
 };
 
-enum class ConnectResult { connected, refused, timedOut };
+enum class ConnectResult { connected, refused, timedOut, abandoned };
 
 // What receive() answers besides a byte count.
-const int kReceiveClosed = 0;     // the peer has closed, or the connection failed
-const int kReceiveTimedOut = -1;  // the deadline has passed
+const int kReceiveClosed = 0;      // the peer has closed, or the connection failed
+const int kReceiveTimedOut = -1;   // the deadline has passed
+const int kReceiveAbandoned = -3;  // the abandon signal is raised
 
 class BoundedSocket {
 public:
-    BoundedSocket();
+    // abandon: the conversation's signal, or NULL for none.
+    explicit BoundedSocket(const AbandonSignal* abandon);
     ~BoundedSocket();
 
     bool open();
-    ConnectResult connectTo(const in_addr& address, u_short port, DWORD boundSeconds);
+    ConnectResult connectTo(const in_addr& address, u_short port, const Deadline& deadline);
     void close();
 
-    bool send(const char* bytes, size_t length);
+    // All of it, or false: the connection failed, the deadline passed, or
+    // the conversation was abandoned (then not a byte more goes out).
+    bool send(const char* bytes, size_t length, const Deadline& deadline);
     int receive(char* bytes, size_t capacity, const Deadline& deadline);
+    bool abandoned() const;
 
 private:
-    bool boundReceives(DWORD remainingMs);
+    enum class Wait { ready, timedOut, abandoned, failed };
+    Wait waitForNetwork(const Deadline& deadline);
 
-    SOCKET socket_;
-    DWORD  receiveBoundMs_;  // SO_RCVTIMEO as last set, 0 for none
+    SOCKET           socket_;
+    WSAEVENT         ready_;    // set by the socket: connected, readable, writable, closed
+    const AbandonSignal* abandon_;
+    WSANETWORKEVENTS seen_;     // what the last wait found
+    bool             readable_; // a wait saw bytes arrive that no receive has taken yet
 };

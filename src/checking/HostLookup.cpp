@@ -29,7 +29,7 @@ DWORD WINAPI lookUpOnItsOwn(LPVOID parameter)
     // The thread keeps the socket library up for itself: the caller may have
     // cleaned up its own use of it long before a slow lookup returns.
     WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) {
+    if (WSAStartup(MAKEWORD(2, 2), &data) == 0) {
         hostent* host = gethostbyname(lookup->name);
         if (host && host->h_addrtype == AF_INET && host->h_addr_list[0]) {
             memcpy(&lookup->address, host->h_addr_list[0], sizeof lookup->address);
@@ -44,7 +44,7 @@ DWORD WINAPI lookUpOnItsOwn(LPVOID parameter)
 
 }  // namespace
 
-LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs)
+LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs, HANDLE abandon)
 {
     // A dotted address asks no name server: no thread needed.
     unsigned long dotted = inet_addr(name);
@@ -68,11 +68,15 @@ LookupResult lookUpHost(const char* name, in_addr& address, DWORD boundMs)
         return LookupResult::notFound;
     }
 
+    HANDLE events[2] = {lookup->done, abandon};
+    DWORD woke = WaitForMultipleObjects(abandon ? 2 : 1, events, FALSE, boundMs);
     LookupResult result = LookupResult::timedOut;
-    if (WaitForSingleObject(lookup->done, boundMs) == WAIT_OBJECT_0) {
+    if (woke == WAIT_OBJECT_0) {
         result = lookup->found ? LookupResult::found : LookupResult::notFound;
         if (lookup->found)
             address = lookup->address;
+    } else if (woke == WAIT_OBJECT_0 + 1) {
+        result = LookupResult::abandoned;
     }
     release(lookup);
     return result;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-Pop3Connection::Pop3Connection() : secure_(false), ended_(false) {}
+Pop3Connection::Pop3Connection(const AbandonSignal* abandon) : socket_(abandon), secure_(false), ended_(false) {}
 
 Pop3Connection::~Pop3Connection() { close(); }
 
@@ -13,7 +13,7 @@ bool Pop3Connection::open()
 
 ConnectResult Pop3Connection::connectTo(const in_addr& address, u_short port)
 {
-    return socket_.connectTo(address, port, kConnectTimeoutSeconds);
+    return socket_.connectTo(address, port, Deadline::inSeconds(kConnectTimeoutSeconds));
 }
 
 TlsResult Pop3Connection::startTls(const char* host, const Deadline& deadline)
@@ -25,18 +25,19 @@ TlsResult Pop3Connection::startTls(const char* host, const Deadline& deadline)
 
 void Pop3Connection::close()
 {
+    // The close_notify is one small record: it never waits for long.
     if (secure_)
-        tls_.shutdown();
+        tls_.shutdown(Deadline::inSeconds(1));
     secure_ = false;
     socket_.close();
 }
 
-void Pop3Connection::send(const char* text)
+void Pop3Connection::send(const char* text, const Deadline& deadline)
 {
     if (secure_)
-        tls_.send(text, strlen(text));
+        tls_.send(text, strlen(text), deadline);
     else
-        socket_.send(text, strlen(text));
+        socket_.send(text, strlen(text), deadline);
 }
 
 ReplyResult Pop3Connection::readReply(Pop3Reply& reply, const Deadline& deadline)
@@ -49,6 +50,8 @@ ReplyResult Pop3Connection::readReply(Pop3Reply& reply, const Deadline& deadline
         int received = receive(bytes, deadline);
         if (received == kReceiveTimedOut)
             return ReplyResult::timedOut;
+        if (received == kReceiveAbandoned)
+            return ReplyResult::abandoned;
         if (received == kReceiveTlsFailed) {
             ended_ = true;
             return ReplyResult::tlsFailed;
@@ -62,8 +65,8 @@ ReplyResult Pop3Connection::readReply(Pop3Reply& reply, const Deadline& deadline
     return line == LineState::complete ? ReplyResult::answered : ReplyResult::tooLong;
 }
 
-// At most kReplyLimit bytes each time, plain or decrypted; over TLS also
-// kReceiveTlsFailed.
+// At most kReplyLimit bytes each time, plain or decrypted, or what a socket
+// answers besides; over TLS also kReceiveTlsFailed.
 int Pop3Connection::receive(char* bytes, const Deadline& deadline)
 {
     if (secure_)

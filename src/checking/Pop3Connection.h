@@ -21,11 +21,13 @@ const DWORD kQuitReplyTimeoutSeconds = 5;
 // before the end, often nothing, and every later reply is empty; after
 // `tlsFailed` (the TLS channel broke: a renegotiation asked for, a record
 // that did not decrypt) nothing more can be sent or received either.
-enum class ReplyResult { answered, closed, timedOut, tooLong, tlsFailed };
+// `abandoned`: the conversation's abandon signal was raised; nothing more is sent.
+enum class ReplyResult { answered, closed, timedOut, tooLong, tlsFailed, abandoned };
 
 class Pop3Connection {
 public:
-    Pop3Connection();
+    // abandon: the conversation's signal (NULL for none).
+    explicit Pop3Connection(const AbandonSignal* abandon);
     ~Pop3Connection();
 
     bool open();
@@ -37,7 +39,7 @@ public:
 
     // Sends the whole text. The result is not examined: a lost connection
     // shows in the reply.
-    void send(const char* text);
+    void send(const char* text, const Deadline& deadline);
     // The next reply line, received before the deadline.
     ReplyResult readReply(Pop3Reply& reply, const Deadline& deadline);
 

@@ -17,13 +17,16 @@ Deadline replyDeadline(const Deadline& conversation)
 
 // A reply that did not come whole ends the conversation: without it
 // nothing after it means anything.
-ProbeOutcome endEarly(Pop3Connection& pop3, ReplyResult read)
+ProbeOutcome endEarly(Pop3Connection& pop3, ReplyResult read, const Deadline& conversation)
 {
-    // A broken TLS channel can carry nothing more, not even a goodbye.
+    // A broken TLS channel can carry nothing more, not even a goodbye; an
+    // abandoned conversation says nothing more at all.
     if (read == ReplyResult::tlsFailed)
         return ProbeOutcome::tlsFailed;
+    if (read == ReplyResult::abandoned)
+        return ProbeOutcome::abandoned;
     // A goodbye without waiting for its answer: the server may be gone.
-    pop3.send("QUIT\r\n");
+    pop3.send("QUIT\r\n", Deadline::inSeconds(kQuitReplyTimeoutSeconds).earlier(conversation));
     switch (read) {
     case ReplyResult::tooLong: return ProbeOutcome::replyTooLong;
     case ReplyResult::closed:  return ProbeOutcome::connectionClosed;
@@ -35,9 +38,10 @@ ProbeOutcome endEarly(Pop3Connection& pop3, ReplyResult read)
 // it gets a short wait so that the server can close the mailbox in order.
 void sayGoodbye(Pop3Connection& pop3, const Deadline& conversation)
 {
-    pop3.send("QUIT\r\n");
+    const Deadline goodbye = Deadline::inSeconds(kQuitReplyTimeoutSeconds).earlier(conversation);
+    pop3.send("QUIT\r\n", goodbye);
     Pop3Reply reply;
-    pop3.readReply(reply, Deadline::inSeconds(kQuitReplyTimeoutSeconds).earlier(conversation));
+    pop3.readReply(reply, goodbye);
 }
 
 ReplyResult command(Pop3Connection& pop3, const char* verb, const char* argument,
@@ -47,8 +51,10 @@ ReplyResult command(Pop3Connection& pop3, const char* verb, const char* argument
     // the 512 bytes a POP3 command line may have.
     char text[kLongTextSize + 16];
     snprintf(text, sizeof text, "%s %s\r\n", verb, argument);
-    pop3.send(text);
-    return pop3.readReply(reply, replyDeadline(conversation));
+    const Deadline deadline = replyDeadline(conversation);
+    pop3.send(text, deadline);
+    SecureZeroMemory(text, sizeof text);   // it may hold the password
+    return pop3.readReply(reply, deadline);
 }
 
 ProbeOutcome outcomeOf(TlsResult tls)
@@ -58,6 +64,7 @@ ProbeOutcome outcomeOf(TlsResult tls)
     case TlsResult::untrustedIssuer: return ProbeOutcome::certificateUntrusted;
     case TlsResult::wrongName:       return ProbeOutcome::certificateWrongName;
     case TlsResult::notTimeValid:    return ProbeOutcome::certificateNotTimeValid;
+    case TlsResult::abandoned:       return ProbeOutcome::abandoned;
     case TlsResult::ready:
     case TlsResult::failed:          break;
     }
@@ -74,25 +81,25 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
     if (read == ReplyResult::answered)
         read = command(pop3, "PASS", password, reply, conversation);
     if (read != ReplyResult::answered)
-        return endEarly(pop3, read);
+        return endEarly(pop3, read, conversation);
 
     if (!isLoginAccepted(reply.text)) {
         sayGoodbye(pop3, conversation);
         return isLoginRefused(reply.text) ? ProbeOutcome::loginRefused
                                           : ProbeOutcome::loginUnexpected;
     }
-    pop3.send("STAT\r\n");
-    read = pop3.readReply(statReply, replyDeadline(conversation));
+    const Deadline statDeadline = replyDeadline(conversation);
+    pop3.send("STAT\r\n", statDeadline);
+    read = pop3.readReply(statReply, statDeadline);
     if (read != ReplyResult::answered)
-        return endEarly(pop3, read);
+        return endEarly(pop3, read, conversation);
     sayGoodbye(pop3, conversation);
     return ProbeOutcome::mailboxRead;
 }
 
 }  // namespace
 
-ProbeOutcome checkMailbox(const char* server, const char* account, const char* password,
-                          Pop3Reply& statReply)
+ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& statReply)
 {
     WinsockSession winsock;
     if (!winsock.started())
@@ -101,13 +108,21 @@ ProbeOutcome checkMailbox(const char* server, const char* account, const char* p
     // machine itself; it names no server.
     ServerAddress target;
     in_addr address;
-    if (!parseServerAddress(server, target) || !target.host[0] ||
-        lookUpHost(target.host, address, kLookupTimeoutSeconds * 1000) != LookupResult::found)
+    if (!parseServerAddress(request.server, target) || !target.host[0])
         return ProbeOutcome::serverNotFound;
+    switch (lookUpHost(target.host, address, kLookupTimeoutSeconds * 1000, abandon ? abandon->event() : NULL)) {
+    case LookupResult::abandoned:
+        return ProbeOutcome::abandoned;
+    case LookupResult::found:
+        break;
+    case LookupResult::notFound:
+    case LookupResult::timedOut:
+        return ProbeOutcome::serverNotFound;
+    }
 
     // Declared after the session, so the socket is closed before the
     // library is cleaned up.
-    Pop3Connection pop3;
+    Pop3Connection pop3(abandon);
     if (!pop3.open())
         return ProbeOutcome::socketFailed;
     switch (pop3.connectTo(address, target.port)) {
@@ -115,6 +130,8 @@ ProbeOutcome checkMailbox(const char* server, const char* account, const char* p
         return ProbeOutcome::connectFailed;
     case ConnectResult::timedOut:
         return ProbeOutcome::timedOut;
+    case ConnectResult::abandoned:
+        return ProbeOutcome::abandoned;
     case ConnectResult::connected:
         break;
     }
@@ -125,5 +142,5 @@ ProbeOutcome checkMailbox(const char* server, const char* account, const char* p
         if (tls != TlsResult::ready)
             return outcomeOf(tls);
     }
-    return converse(pop3, account, password, statReply, conversation);
+    return converse(pop3, request.account, request.password, statReply, conversation);
 }

@@ -3,7 +3,9 @@
 // nothing; by the time it returns the connection is closed, so the caller's
 // boxes never keep the server's mailbox locked.
 #pragma once
+#include "checking/AbandonSignal.h"
 #include "checking/ReplyFramer.h"
+#include "config/Records.h"
 
 enum class ProbeOutcome {
     mailboxRead,        // STAT was answered
@@ -21,9 +23,18 @@ enum class ProbeOutcome {
     certificateNotTimeValid,
     loginRefused,       // PASS answered without "+OK" but with "-ERR"
     loginUnexpected,    // PASS answered with neither
+    abandoned,          // the abandon signal was raised: the connection was closed, nothing more sent
 };
 
-// server is the account's field, "host" or "host:port". On mailboxRead,
-// statReply holds the reply to STAT.
-ProbeOutcome checkMailbox(const char* server, const char* account, const char* password,
-                          Pop3Reply& statReply);
+// What a conversation sends, copied from the account when it starts: nothing
+// the user does meanwhile changes it.
+struct MailboxRequest {
+    char server[sizeof(AccountRecord::server)];   // the account's field, "host" or "host:port"
+    char account[kLongTextSize];                  // whole, Shift_JIS
+    char password[kLongTextSize];
+};
+
+// Holds the calling thread for as long as the conversation takes, within
+// its bounds; raising abandon (NULL for none) ends it at once. On
+// mailboxRead, statReply holds the reply to STAT.
+ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& statReply);

@@ -1,7 +1,9 @@
 // Checking one account: log in over POP3 with USER and PASS, ask STAT, log out
-// with QUIT, then tell the user. Nothing is ever retrieved or deleted.
+// with QUIT, then tell the user. Nothing is ever retrieved or deleted. The
+// conversation runs on a worker thread; this side starts it and, once it has
+// ended, shows its outcome.
 #include "app/MailCheckerApp.h"
-#include "checking/Pop3Conversation.h"
+#include "checking/MailboxCheck.h"
 #include "config/FieldText.h"
 #include "resources/Messages.h"
 
@@ -33,40 +35,48 @@ const BoxText& boxFor(ProbeOutcome outcome)
     case ProbeOutcome::loginRefused:            return Box::loginRefused;
     case ProbeOutcome::loginUnexpected:         return Box::loginUnexpected;
     case ProbeOutcome::timedOut:
-    case ProbeOutcome::mailboxRead:             break;
+    case ProbeOutcome::mailboxRead:
+    case ProbeOutcome::abandoned:               break;
     }
     return Box::serverTimeout;
 }
 
 }  // namespace
 
-BYTE MailCheckerApp::probeAccount(int accountNumber)
+bool MailCheckerApp::probeAccount(int accountNumber)
 {
     readAccountRecord(accountNumber);
-    CheckedAccount checked;
-    checked.number = accountNumber;
-    fieldToWide(workRecord.userName, checked.userName);
-    checked.launchMailer = workRecord.launchMailer != 0;
-    fieldToWide(workRecord.mailerPath, checked.mailerPath);
+    probedAccount.number = accountNumber;
+    fieldToWide(workRecord.userName, probedAccount.userName);
+    probedAccount.launchMailer = workRecord.launchMailer != 0;
+    fieldToWide(workRecord.mailerPath, probedAccount.mailerPath);
     if (hasLineBreak(workAccount) || hasLineBreak(workPassword)) {
         showBox(NULL, Box::unsafeCredentials);
-        return 0;
+        return false;
     }
 
-    Pop3Reply statReply;
-    ProbeOutcome outcome = checkMailbox(workRecord.server, workAccount, workPassword, statReply);
-    // The network held the thread. What the user asked meanwhile comes first,
-    // while the round still runs: clicks on the icon start nothing, and after
-    // "終了" no box is shown and the round ends here.
-    if (!handlePendingMessages())
-        return 1;
-    // The connection is closed by now: while a box waits for the user, the
-    // mailbox is free for the mail program the report offers to start.
+    MailboxRequest request;
+    memcpy(request.server, workRecord.server, sizeof request.server);
+    memcpy(request.account, workAccount, sizeof request.account);
+    memcpy(request.password, workPassword, sizeof request.password);
+    runningCheck = startMailboxCheck(request, mainWindow, WM_MAILBOX_CHECKED, ++checkSerial);
+    SecureZeroMemory(&request, sizeof request);
+    if (!runningCheck) {
+        showBox(NULL, Box::winsockStartup);
+        return false;
+    }
+    return true;
+}
+
+// The connection is closed by now: while a box waits for the user, the
+// mailbox is free for the mail program the report offers to start.
+BYTE MailCheckerApp::reportProbe(ProbeOutcome outcome, Pop3Reply& statReply)
+{
     if (outcome != ProbeOutcome::mailboxRead) {
         showBox(NULL, boxFor(outcome));
         return 0;
     }
     BYTE result = 0;
-    evaluateStatReply(statReply.text, checked, result);
+    evaluateStatReply(statReply.text, probedAccount, result);
     return result;
 }

@@ -1,6 +1,7 @@
 // When mail is checked: the 3-second timer follows the dial-up connection and
 // counts the seconds towards the user's interval; a round probes every account.
 #include "app/MailCheckerApp.h"
+#include "checking/MailboxCheck.h"
 #include "checking/Scheduler.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -19,11 +20,14 @@ void MailCheckerApp::onTimer()
 {
     if (isDialupConnected()) {
         // A connection that has just come up is handled like a click on the
-        // icon: a round at once, and no tick on this message.
-        if (goOnline())
-            SendMessageW(mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
-        else
+        // icon: a round at once, and no tick on this message. During a round
+        // (start-up's tick comes during the LAN round) its round follows.
+        if (!goOnline())
             tick();
+        else if (checking)
+            roundOwed = 1;
+        else
+            SendMessageW(mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
         return;
     }
     if (goOffline()) {
@@ -54,21 +58,50 @@ void MailCheckerApp::tick()
 
 void MailCheckerApp::checkRound()
 {
-    // Boxes shown during a round let tray clicks in; they must not start a
-    // round inside this one.
+    // A click during a round starts no second one, then or afterwards.
     if (checking == 1)
         return;
     checking = 1;
     stopSchedulerTimer(mainWindow);
     setTrayIcon(IDI_CHECKING, Tip::checking);
+    roundAccount = 0;
+    probeNextAccount();
+}
 
-    // "終了" chosen while a box was up ends the round before the next account.
-    for (int n = 1; n <= settings.accountCount && !quitRequested; ++n) {
-        if (probeAccount(n) == 1)
-            break;
+// Starts the probe of the next account: its conversation's end goes on with
+// the round (onMailboxChecked). With no account left the round ends; so it
+// does once "終了" was chosen while a box was up.
+void MailCheckerApp::probeNextAccount()
+{
+    // The count is read anew before every probe: an account may have been
+    // registered meanwhile.
+    while (!quitRequested && ++roundAccount <= settings.accountCount) {
+        if (probeAccount(roundAccount))
+            return;
         setTrayIcon(IDI_CHECKING, Tip::checking);
     }
+    endRound();
+}
 
+void MailCheckerApp::onMailboxChecked(WPARAM serial)
+{
+    // The word of a conversation that was abandoned is not waited for.
+    if (!runningCheck || serial != checkSerial)
+        return;
+    Pop3Reply statReply;
+    ProbeOutcome outcome = finishMailboxCheck(runningCheck, statReply);
+    runningCheck = NULL;
+    if (reportProbe(outcome, statReply) == 1) {
+        endRound();
+        return;
+    }
+    // Takes back the "メール受信" icon a report may have shown.
+    setTrayIcon(IDI_CHECKING, Tip::checking);
+    probeNextAccount();
+}
+
+void MailCheckerApp::endRound()
+{
     setTrayIcon(IDI_ONLINE, Tip::online);
     elapsedSeconds = 0;
     checking = 0;
@@ -76,9 +109,26 @@ void MailCheckerApp::checkRound()
     // timer stopped until it is closed.
     if (!IsWindowVisible(mainWindow))
         startSchedulerTimer(mainWindow);
-    // A list command that came during the round, now that no probe reads
-    // the records it would change.
-    if (deferredListCommand && !quitRequested)
-        PostMessageW(mainWindow, WM_COMMAND, deferredListCommand, 0);
+    if (!quitRequested) {
+        // A list command that came during the round, now that no probe reads
+        // the records it would change.
+        if (deferredListCommand)
+            PostMessageW(mainWindow, WM_COMMAND, deferredListCommand, 0);
+        // A dial-up connection that came up meanwhile gets its round, as if
+        // it had come up now.
+        if (roundOwed)
+            PostMessageW(mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+    }
     deferredListCommand = 0;
+    roundOwed = 0;
+}
+
+void MailCheckerApp::abandonRound()
+{
+    // Long enough for the worker to close its connection, which it does at
+    // once; a fetch of a certificate cannot be stopped, and is not waited for.
+    const DWORD kAbandonWaitMs = 500;
+    if (runningCheck)
+        abandonMailboxCheck(runningCheck, kAbandonWaitMs);
+    runningCheck = NULL;
 }

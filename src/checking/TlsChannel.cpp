@@ -1,3 +1,6 @@
+// The chain parameters with their later fields, among them the bound on
+// fetching a missing certificate; wincrypt.h declares them only when asked.
+#define CERT_CHAIN_PARA_HAS_EXTRA_FIELDS
 #include "checking/TlsChannel.h"
 #include "checking/ServerAddress.h"
 
@@ -111,7 +114,7 @@ TlsResult TlsChannel::start(BoundedSocket& socket, const char* host, const Deadl
         return result;
     if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
         return TlsResult::failed;
-    return checkCertificate();
+    return checkCertificate(deadline);
 }
 
 TlsResult TlsChannel::handshake(const Deadline& deadline)
@@ -126,8 +129,8 @@ TlsResult TlsChannel::handshake(const Deadline& deadline)
     if (status != SEC_I_CONTINUE_NEEDED)
         return TlsResult::failed;
     haveContext_ = true;
-    if (!sendToken(out))
-        return TlsResult::failed;
+    if (!sendToken(out, deadline))
+        return socket_->abandoned() ? TlsResult::abandoned : TlsResult::failed;
 
     bool needMore = true;
     bool certificateAsked = false;
@@ -138,7 +141,9 @@ TlsResult TlsChannel::handshake(const Deadline& deadline)
         if (needMore) {
             int answer;
             if (!receiveRecords(deadline, answer))
-                return answer == kReceiveTimedOut ? TlsResult::timedOut : TlsResult::failed;
+                return answer == kReceiveTimedOut    ? TlsResult::timedOut
+                       : answer == kReceiveAbandoned ? TlsResult::abandoned
+                                                     : TlsResult::failed;
             if (!looksLikeTls(records_, recordsLength_))
                 return TlsResult::failed;
         }
@@ -164,7 +169,9 @@ TlsResult TlsChannel::handshake(const Deadline& deadline)
             continue;
         }
         // Sent even when the handshake failed: it may be the alert that says why.
-        bool sent = sendToken(out);
+        bool sent = sendToken(out, deadline);
+        if (socket_->abandoned())
+            return TlsResult::abandoned;
         if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED)
             return TlsResult::failed;
         if (!sent)
@@ -181,7 +188,7 @@ TlsResult TlsChannel::handshake(const Deadline& deadline)
     }
 }
 
-TlsResult TlsChannel::checkCertificate()
+TlsResult TlsChannel::checkCertificate(const Deadline& deadline)
 {
     PCCERT_CONTEXT certificate = NULL;
     if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK ||
@@ -194,6 +201,12 @@ TlsResult TlsChannel::checkCertificate()
     chainRequest.RequestedUsage.dwType = USAGE_MATCH_TYPE_OR;
     chainRequest.RequestedUsage.Usage.cUsageIdentifier = 1;
     chainRequest.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
+    // Windows may fetch an intermediate certificate the server left out, or
+    // an update of the roots, over HTTP: within the time the conversation
+    // has left, so that a fetch can still succeed but never outlasts it.
+    // With no time left the chain is built from what is at hand.
+    DWORD remaining = deadline.remainingMs();
+    chainRequest.dwUrlRetrievalTimeout = remaining ? remaining : 1;
     // The server's intermediate certificates come in the certificate's own store.
     PCCERT_CHAIN_CONTEXT chain = NULL;
     TlsResult result = TlsResult::untrustedIssuer;
@@ -216,7 +229,7 @@ TlsResult TlsChannel::checkCertificate()
     return result;
 }
 
-bool TlsChannel::send(const char* bytes, size_t length)
+bool TlsChannel::send(const char* bytes, size_t length, const Deadline& deadline)
 {
     char message[kLargestMessage];
     if (broken_ || length > sizes_.cbMaximumMessage ||
@@ -232,7 +245,7 @@ bool TlsChannel::send(const char* bytes, size_t length)
     SecBufferDesc list = bufferList(parts, 4);
     if (EncryptMessage(&context_, 0, &list, 0) != SEC_E_OK)
         return false;
-    return socket_->send(message, parts[0].cbBuffer + parts[1].cbBuffer + parts[2].cbBuffer);
+    return socket_->send(message, parts[0].cbBuffer + parts[1].cbBuffer + parts[2].cbBuffer, deadline);
 }
 
 int TlsChannel::receive(char* bytes, size_t capacity, const Deadline& deadline)
@@ -325,10 +338,10 @@ void TlsChannel::keepExtra(const SecBuffer& extra)
     recordsLength_ = extra.cbBuffer;
 }
 
-bool TlsChannel::sendToken(SecBuffer& token)
+bool TlsChannel::sendToken(SecBuffer& token, const Deadline& deadline)
 {
     bool sent = !token.pvBuffer || token.cbBuffer == 0 ||
-                socket_->send(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
+                socket_->send(static_cast<const char*>(token.pvBuffer), token.cbBuffer, deadline);
     freeToken(token);
     return sent;
 }
@@ -340,7 +353,7 @@ void TlsChannel::freeToken(SecBuffer& token)
     token.pvBuffer = NULL;
 }
 
-void TlsChannel::shutdown()
+void TlsChannel::shutdown(const Deadline& deadline)
 {
     if (!haveContext_ || ended_ || broken_)
         return;
@@ -354,6 +367,6 @@ void TlsChannel::shutdown()
     ULONG attributes = 0;
     InitializeSecurityContextW(&credentials_, &context_, NULL, kContextFlags, 0, 0, NULL, 0, NULL, &outList,
                                &attributes, NULL);
-    sendToken(out);
+    sendToken(out, deadline);
     ended_ = true;
 }

@@ -16,6 +16,7 @@ enum class TlsResult {
     untrustedIssuer,     // the chain does not end in a root the Windows store trusts
     wrongName,           // the certificate is not for the host as typed
     notTimeValid,        // expired, or not valid yet
+    abandoned,           // the conversation's abandon signal was raised
 };
 
 // What receive() answers, besides a socket's answers, once the channel has
@@ -31,12 +32,12 @@ public:
     // Handshakes with the server as host and checks its certificate. Nothing
     // is to be sent through the channel unless this answers ready.
     TlsResult start(BoundedSocket& socket, const char* host, const Deadline& deadline);
-    bool send(const char* bytes, size_t length);
+    bool send(const char* bytes, size_t length, const Deadline& deadline);
     // Up to capacity bytes of plain text: the count, kReceiveClosed or
     // kReceiveTimedOut, as a socket answers, or kReceiveTlsFailed.
     int receive(char* bytes, size_t capacity, const Deadline& deadline);
     // Tells the server that nothing more comes (close_notify).
-    void shutdown();
+    void shutdown(const Deadline& deadline);
 
 private:
     // The largest record TLS 1.2 allows: its header, 2^14 bytes of text and
@@ -45,10 +46,10 @@ private:
     static const size_t kLargestRecord = 5 + kLargestText + 2048;
 
     TlsResult handshake(const Deadline& deadline);
-    TlsResult checkCertificate();
+    TlsResult checkCertificate(const Deadline& deadline);
     bool decryptRecord();
     bool receiveRecords(const Deadline& deadline, int& answer);
-    bool sendToken(SecBuffer& token);
+    bool sendToken(SecBuffer& token, const Deadline& deadline);
     static void freeToken(SecBuffer& token);
     void keepExtra(const SecBuffer& extra);
 

@@ -9,6 +9,7 @@
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <cstring>
 

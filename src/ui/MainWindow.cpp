@@ -71,7 +71,7 @@ void onCommand(HWND window, WORD id, WORD notification)
         ShowWindow(window, SW_RESTORE);
         break;
     case IDM_EXIT:
-        theApp.requestQuit(0);
+        theApp.exitProgram(0);
         break;
     }
 }
@@ -100,6 +100,15 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_TRAYNOTIFY:
         onTrayNotify(lParam);
+        break;
+    case WM_MAILBOX_CHECKED:
+        theApp.onMailboxChecked(wParam);
+        break;
+    // WM_QUERYENDSESSION takes the default answer, yes, at once: the thread
+    // never waits on the network.
+    case WM_ENDSESSION:
+        if (wParam)
+            theApp.endSession();
         break;
     default:
         if (message == taskbarCreatedMessage())
@@ -151,7 +160,8 @@ void MailCheckerApp::loadSettings()
         showBox(NULL, Box::accountsBeyondSlots);
 }
 
-void MailCheckerApp::saveSettings()
+// The options as the window shows them, into the settings file.
+bool MailCheckerApp::saveOptions()
 {
     settings.reportOnTop = isChecked(IDC_REPORT_ON_TOP);
     settings.reportPerUser = isChecked(IDC_REPORT_PER_USER);
@@ -159,9 +169,38 @@ void MailCheckerApp::saveSettings()
     settings.lanMode = isChecked(IDC_LAN_MODE);
     settings.endRoundOnLaunch = isChecked(IDC_END_ROUND_ON_LAUNCH);
     settings.intervalMinutes = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_INTERVAL, NULL, TRUE));
-    if (!writeSettingsRecord())
+    return writeSettingsRecord();
+}
+
+void MailCheckerApp::saveSettings()
+{
+    if (!saveOptions())
         showBox(mainWindow, Box::settingsNotSaved);
 
-    startSchedulerTimer(mainWindow);
+    // A round under way starts the timer when it ends; started now, a tick
+    // could show "オフライン" while the round still runs.
+    if (!checking)
+        startSchedulerTimer(mainWindow);
     ShowWindow(mainWindow, SW_HIDE);
+}
+
+void MailCheckerApp::exitProgram(int exitCode)
+{
+    // At once: the program may take a moment to end, the server must not
+    // hear another word meanwhile.
+    abandonRound();
+    requestQuit(exitCode);
+}
+
+// Windows ends the process soon after this returns: everything is done here,
+// and nothing asks the user anything.
+void MailCheckerApp::endSession()
+{
+    abandonRound();
+    // Options changed in the open settings window are saved, as closing it
+    // would save them.
+    if (IsWindowVisible(mainWindow))
+        saveOptions();
+    removeTrayIcon();
+    requestQuit(0);
 }

@@ -46,6 +46,33 @@ void AppFixture::startProgram()
     theApp.loadSettings();
 }
 
+// One message at a time: what the round's end posts (a deferred command, the
+// round a connection is owed) is left for the test to see.
+bool finishRound(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (theApp.checking) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MSG msg;
+        if (!PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 100, QS_ALLINPUT);
+            continue;
+        }
+        if (!IsDialogMessageW(theApp.mainWindow, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return true;
+}
+
+void runRound()
+{
+    theApp.checkRound();
+    EXPECT_TRUE(finishRound());
+}
+
 void AppFixture::pumpMessages()
 {
     MSG msg;

@@ -9,6 +9,11 @@
 #include <gtest/gtest.h>
 
 class AppFixture : public ::testing::Test {
+public:
+    // Delivers what is waiting in this thread's queue (posted messages,
+    // timers are not waited for).
+    static void pumpMessages();
+
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -16,10 +21,6 @@ protected:
     // Start-up steps 2 to 7: main window, tray icon, timer, topmost, hidden,
     // settings loaded. Write the settings file before calling it.
     void startProgram();
-
-    // Delivers what is waiting in this thread's queue (posted messages,
-    // timers are not waited for).
-    static void pumpMessages();
 
     // The tray icon as the shell was last told: resource number and tip.
     int trayIconId() const;
@@ -38,3 +39,10 @@ protected:
 // Brings the one application object back to its start state, so that tests
 // run one after another in one process do not see each other's state.
 void resetApplicationObject();
+
+// Takes this thread's messages until the round under way has ended, as the
+// message loop would (a conversation's end comes as a message); false when it
+// had not ended within the time.
+bool finishRound(DWORD timeoutMs = 150000);
+// One round over the stored accounts, from its start to its end.
+void runRound();

@@ -1,4 +1,5 @@
 #include "Soak.h"
+#include "AppFixture.h"
 
 #include "OpenMenu.h"
 #include "TestSettings.h"
@@ -111,8 +112,7 @@ void startProgramInProcess(const char* server, bool reportEveryRound)
 void probeRepeatedly(int probes)
 {
     for (int i = 0; i < probes; ++i) {
-        theApp.probeAccount(1);
-        theApp.setTrayIcon(IDI_CHECKING, Tip::checking);
+        runRound();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "resource.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 using namespace testsettings;
 

@@ -39,7 +39,7 @@ protected:
     std::string round(std::string SeenBox::*field = &SeenBox::text)
     {
         size_t first = boxes.boxes().size();
-        theApp.checkRound();
+        runRound();
         std::string joined;
         for (size_t i = first; i < boxes.boxes().size(); ++i)
             joined += (i == first ? "" : " | ") + boxes.boxes()[i].*field;
@@ -126,7 +126,7 @@ TEST_F(Report, TheBoxFollowsItsOptionsAndTheTrayShowsMailWhileItIsUp)
                                                 makeAccount("自宅", "a", "b", refusing.address())});
             trayAtBox.clear();
             size_t first = boxes.boxes().size();
-            theApp.checkRound();
+            runRound();
 
             ASSERT_EQ(first + 2, boxes.boxes().size()) << boxes.captions();
             const SeenBox& box = boxes.boxes()[first];

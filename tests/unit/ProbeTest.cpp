@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 #include "FakePop3Server.h"
 #include "HostShell.h"
+#include "SilentNameServer.h"
 #include "checking/HostLookup.h"
 #include "checking/Pop3Connection.h"
 
@@ -249,14 +250,14 @@ protected:
         EXPECT_EQ(wire, received);
     }
 
-    // Probes account 1, which must take the bound and end in one box, by
-    // default the timeout box.
+    // A round over account 1, which must take the bound and end in one box,
+    // by default the timeout box.
     void expectOneBoxAfter(DWORD boundSeconds, const char* caption = "TIMEOUT ERROR!!",
                            const char* textStart = kTimeout)
     {
         mark();
         DWORD start = GetTickCount();
-        EXPECT_EQ(0, theApp.probeAccount(1));
+        runRound();
         DWORD elapsed = GetTickCount() - start;
         EXPECT_GE(elapsed, (boundSeconds - 1) * 1000);
         EXPECT_LT(elapsed, (boundSeconds + 4) * 1000);
@@ -296,7 +297,7 @@ TEST_F(Probe, PassRepliesDecideBetweenStatAndTheLoginBoxesAndTheRoundGoesOn)
         server.on("PASS", pop3Reply(c.passReply));
         store(server.address(), "a", "b", 2);
         mark();
-        theApp.checkRound();
+        runRound();
         ASSERT_EQ(c.textStart ? 2 : 1, newBoxes()) << boxes.captions();
         if (c.textStart)
             expectBox(0, "ERROR!!", c.textStart, BoxIcon::warning);
@@ -328,7 +329,7 @@ TEST_F(Probe, FailuresBeforeTheConversationShowTheirBoxAndSendNothing)
         SCOPED_TRACE(c.caption);
         store(c.server, c.account, c.password);
         mark();
-        EXPECT_EQ(0, theApp.probeAccount(1));
+        runRound();
         EXPECT_EQ(1, newBoxes()) << boxes.captions();
         expectBox(0, c.caption, c.textStart, BoxIcon::error);
         scenarioPassed(std::string(c.caption) + " for server \"" + c.server + "\"");
@@ -416,7 +417,7 @@ TEST_F(Probe, RepliesAreReadWholeLineByLineAndTheMailboxIsFreeBeforeAnyBox)
             receivedBeforeBox = server.received();
         });
         DWORD start = GetTickCount();
-        EXPECT_EQ(0, theApp.probeAccount(1));
+        runRound();
         EXPECT_LT(GetTickCount() - start, 8000u);
         ASSERT_EQ(1, newBoxes()) << boxes.captions();
         EXPECT_EQ(c.caption, newBox().caption);
@@ -449,7 +450,7 @@ TEST_F(Probe, AConnectionClosedBeforeTheStatReplyIsSaidAndTheLastStatusStays)
         theApp.settings.reportUnread = 0;
         strcpy(theApp.lastStatus[1], "+OK 2 200\r\n");
         mark();
-        EXPECT_EQ(0, theApp.probeAccount(1));
+        runRound();
         ASSERT_EQ(1, newBoxes()) << boxes.captions();
         expectBox(0, "DISCONNECT ERROR!!", kDisconnected, BoxIcon::error);
         EXPECT_STREQ("+OK 2 200\r\n", theApp.lastStatus[1]);
@@ -460,7 +461,7 @@ TEST_F(Probe, AConnectionClosedBeforeTheStatReplyIsSaidAndTheLastStatusStays)
     same.on("STAT", pop3Reply("+OK 2 200\r\n"));
     store(same.address());
     mark();
-    EXPECT_EQ(0, theApp.probeAccount(1));
+    runRound();
     EXPECT_EQ(0, newBoxes()) << boxes.captions();
 }
 
@@ -478,7 +479,7 @@ TEST_F(Probe, AServerSlowAtEveryReplyIsCutOffAtTheConversationBound)
     store(slow.address(), "a", "b", 2);
     mark();
     DWORD start = GetTickCount();
-    theApp.checkRound();
+    runRound();
     DWORD elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, (kConversationTimeoutSeconds - 1) * 1000);
     EXPECT_LT(elapsed, (kConversationTimeoutSeconds + 5) * 1000);
@@ -521,7 +522,7 @@ TEST_F(Probe, APortAfterTheHostChoosesItAndOn995OnlyTlsIsSpoken)
         store(c.server);
         mark();
         DWORD start = GetTickCount();
-        EXPECT_EQ(0, theApp.probeAccount(1));
+        runRound();
         EXPECT_GE(GetTickCount() - start, c.atLeastMs);
         ASSERT_EQ(1, newBoxes()) << boxes.captions();
         EXPECT_EQ(c.caption, newBox().caption);
@@ -565,26 +566,13 @@ TEST_F(Probe, ATlsHandshakeStalledAtAnyStepEndsAtTheReplyBound)
     WSACleanup();
 }
 
-// A name server that never answers holds the lookup, not the program. In the
-// tests' network every name the hosts file lacks goes to 127.0.0.53, played
-// here by a socket that reads nothing.
+// A name server that never answers holds the lookup, not the program.
 TEST_F(Probe, ANameServerThatNeverAnswersEndsAtTheLookupBound)
 {
-    WSADATA data;
-    ASSERT_EQ(0, WSAStartup(MAKEWORD(1, 1), &data));
-    SOCKET nameServer = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in at = {};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(53);
-    at.sin_addr.s_addr = inet_addr("127.0.0.53");
-    ASSERT_EQ(0, bind(nameServer, reinterpret_cast<sockaddr*>(&at), sizeof at));
-
+    SilentNameServer nameServer;
+    ASSERT_TRUE(nameServer.listening());
     store("slow-name-server.quillora.test");
     expectOneBoxAfter(kLookupTimeoutSeconds, "SERVERDATA ERROR!!", "サーバが見つかりません!!");
-    u_long queries = 0;
-    ioctlsocket(nameServer, FIONREAD, &queries);
-    EXPECT_GT(queries, 0u) << "the question went to the name server of the tests' network";
-    closesocket(nameServer);
-    WSACleanup();
+    EXPECT_TRUE(nameServer.asked()) << "the question went to the name server of the tests' network";
     scenarioPassed("a name server that never answers");
 }

@@ -30,9 +30,19 @@ protected:
         startProgram();
         KillTimer(theApp.mainWindow, kSchedulerTimer);
     }
-    static void timer(int times = 1) { while (times-- > 0) SendMessageA(theApp.mainWindow, WM_TIMER, 0, 0); }
-    static void click() { SendMessageA(theApp.mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP); }
-    static void checkNow() { SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_CHECK_NOW, 0); }
+    // Each waits for the end of the round it may start.
+    static void timer(int times = 1)
+    {
+        while (times-- > 0)
+            sendAndFinish(WM_TIMER, 0, 0);
+    }
+    static void click() { sendAndFinish(WM_TRAYNOTIFY, 0, WM_LBUTTONUP); }
+    static void checkNow() { sendAndFinish(WM_COMMAND, IDM_CHECK_NOW, 0); }
+    static void sendAndFinish(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        SendMessageA(theApp.mainWindow, message, wParam, lParam);
+        ASSERT_TRUE(finishRound());
+    }
     // Looking stops it; the tests drive time themselves.
     static bool timerRuns() { return KillTimer(theApp.mainWindow, kSchedulerTimer) != 0; }
     // A fresh program for the next case of a table; the server stays.
@@ -194,7 +204,6 @@ TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindo
         }
     });
     click();
-    pumpMessages();
 
     EXPECT_EQ("ACCOUNT DATA ERROR!! | メールの受信報告 | ACCOUNT DATA ERROR!!", boxes.captions());
     EXPECT_EQ((std::vector<std::string>{"104チェック中1", "105メール受信1", "104チェック中1"}), seen);
@@ -238,10 +247,9 @@ TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe
     }
 }
 
-// The probe holds the thread while the server is slow; what the user asks
-// meanwhile reaches the program only after that, and must not start a round
-// once this one has ended.
-TEST_F(Scheduler, RequestsQueuedWhileARoundHoldsTheThreadStartNoRoundAfterIt)
+// Clicks and "巡回" while a round waits on a slow server are taken at once,
+// and start no round, then or after it.
+TEST_F(Scheduler, RequestsDuringARoundStartNoRoundThenOrAfterIt)
 {
     Pop3Step slowGreeting = pop3DefaultStep("");
     slowGreeting.delayMs = 1500;
@@ -262,4 +270,31 @@ TEST_F(Scheduler, RequestsQueuedWhileARoundHoldsTheThreadStartNoRoundAfterIt)
 
     click();
     EXPECT_EQ(2, server.connections()) << "a click after the round works as before";
+}
+
+// While a round waits on the server, closing the settings window leaves the
+// timer stopped; the round's end starts it. A tick meanwhile could show
+// "オフライン" under the round, or use up a connection coming up. Such a
+// connection (start-up's tick comes during the LAN round) gets its round
+// when the round under way ends.
+TEST_F(Scheduler, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsTheNextRound)
+{
+    Pop3Step slowGreeting = pop3DefaultStep("");
+    slowGreeting.delayMs = 1000;
+    server.greeting(slowGreeting);
+    start(1, 5, true);
+    theApp.checkRound();
+    SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
+    SendMessageA(theApp.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(timerRuns()) << "not while the round runs";
+    ras.setConnections(1);
+    SendMessageA(theApp.mainWindow, WM_TIMER, 0, 0);
+    EXPECT_EQ(IDI_CHECKING, trayIconId());
+
+    ASSERT_TRUE(finishRound());
+    EXPECT_TRUE(timerRuns()) << "the round's end starts it";
+    pumpMessages();
+    EXPECT_EQ(1, theApp.checking) << "the connection's round";
+    ASSERT_TRUE(finishRound());
+    EXPECT_EQ(2, server.connections());
 }
