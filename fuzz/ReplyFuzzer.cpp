@@ -2,6 +2,7 @@
 // checks both against small references written a different way (std::string,
 // find and strtoll).
 #include "checking/ReplyFramer.h"
+#include "checking/ServerRefusal.h"
 #include "checking/StatReply.h"
 
 #include <algorithm>
@@ -107,6 +108,22 @@ void checkReply(const char* received, const char* previous)
     check(std::memcmp(stored, slot, sizeof slot) == 0);
 }
 
+// What a box may show of a reply: printable ASCII, never more than its
+// limit, and nothing that could break the line.
+void checkServerWords(const Pop3Reply& reply)
+{
+    char words[kServerWordsLength + 1];
+    std::memset(words, 'z', sizeof words);
+    bool cut = serverWordsOf(reply.text, reply.length, words);
+    size_t length = std::strlen(words);
+    check(length <= kServerWordsLength);
+    check(!cut || length == kServerWordsLength);
+    for (size_t i = 0; i < length; ++i)
+        check(words[i] >= 0x20 && words[i] <= 0x7E);
+    refusalCodeOf(reply.text);
+    refusesPlainText(reply.text);
+}
+
 // The stream read reply by reply, in receives of one size, as the connection
 // does; each reply must be what a plain search for the line end gives.
 void checkFraming(const std::string& stream, size_t receiveLength)
@@ -123,7 +140,8 @@ void checkFraming(const std::string& stream, size_t receiveLength)
             state = framer.add(reply, stream.data() + received, length);
             received += length;
         }
-        check(reply.text[kReplyLimit] == '\0');
+        check(reply.text[kReplyTextLength] == '\0');
+        checkServerWords(reply);
 
         size_t end = stream.find('\n', lineStart);
         size_t lineLength = end == std::string::npos ? stream.size() - lineStart : end - lineStart + 1;
@@ -135,9 +153,10 @@ void checkFraming(const std::string& stream, size_t receiveLength)
         } else {
             check(state == LineState::incomplete);
         }
-        std::string want = stream.substr(lineStart, std::min(lineLength, kReplyLimit));
+        std::string want = stream.substr(lineStart, std::min(lineLength, kReplyTextLength));
         check(std::memcmp(reply.text, want.data(), want.size()) == 0);
         check(std::strlen(reply.text) == strnlen(want.c_str(), want.size()));
+        check(reply.length == want.size());
         check(received <= lineStart + lineLength + receiveLength);
         if (state != LineState::complete)
             return;

@@ -25,6 +25,8 @@ struct CheckedAccount {
     WCHAR   userName[sizeof(AccountRecord::userName)];
     bool    launchMailer;
     WCHAR   mailerPath[MAX_PATH];
+    unsigned short port;   // of the server field: its boxes name it
+    bool    tls;
 };
 
 class MailCheckerApp : public DialupTrayApp {
@@ -86,7 +88,7 @@ public:
     // conversation, false when it did not (a box said why); reportProbe
     // tells the user how it went and answers 1 when the round is to end.
     bool probeAccount(int accountNumber);
-    BYTE reportProbe(ProbeOutcome outcome, Pop3Reply& statReply);
+    BYTE reportProbe(ProbeOutcome outcome, Pop3Reply& reply);
     void evaluateStatReply(char* reply, const CheckedAccount& account, BYTE& result);
     void reportNewMail(const CheckedAccount& account, int count, BYTE& result);
 

@@ -12,7 +12,7 @@ struct MailboxCheck {
     WPARAM         serial;
     MailboxRequest request;
     ProbeOutcome   outcome;
-    Pop3Reply      statReply;
+    Pop3Reply      reply;
 };
 
 namespace {
@@ -31,7 +31,7 @@ void release(MailboxCheck* check)
 DWORD WINAPI converse(LPVOID parameter)
 {
     MailboxCheck* check = static_cast<MailboxCheck*>(parameter);
-    check->outcome = checkMailbox(check->request, &check->abandon, check->statReply);
+    check->outcome = checkMailbox(check->request, &check->abandon, check->reply);
     SecureZeroMemory(&check->request, sizeof check->request);
     // An abandoned check has nobody waiting for its word.
     if (!check->abandon.raised())
@@ -69,10 +69,10 @@ MailboxCheck* startMailboxCheck(const MailboxRequest& request, HWND window, UINT
     return check;
 }
 
-ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& statReply)
+ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply)
 {
     ProbeOutcome outcome = check->outcome;
-    statReply = check->statReply;
+    reply = check->reply;
     release(check);
     return outcome;
 }

@@ -16,9 +16,9 @@ struct MailboxCheck;
 // no worker could be had.
 MailboxCheck* startMailboxCheck(const MailboxRequest& request, HWND window, UINT message, WPARAM serial);
 
-// After the message: how the conversation ended and, on mailboxRead, the
-// reply to STAT. The check is gone afterwards.
-ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& statReply);
+// After the message: how the conversation ended, and the reply that
+// checkMailbox leaves (STAT's, or the refusal). The check is gone afterwards.
+ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply);
 
 // Ends the conversation where it stands and waits up to waitMs for the
 // worker to have closed its connection. The check is gone afterwards; its

@@ -2,6 +2,7 @@
 #include "checking/HostLookup.h"
 #include "checking/Pop3Connection.h"
 #include "checking/ServerAddress.h"
+#include "checking/ServerRefusal.h"
 #include "checking/StatReply.h"
 #include "config/Records.h"
 
@@ -71,18 +72,30 @@ ProbeOutcome outcomeOf(TlsResult tls)
     return ProbeOutcome::tlsFailed;
 }
 
-ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* password,
-                      Pop3Reply& statReply, const Deadline& conversation)
+ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* password, Pop3Reply& reply,
+                      const Deadline& conversation)
 {
-    Pop3Reply reply;
-    ReplyResult read = pop3.readReply(reply, replyDeadline(conversation));   // greeting
-    if (read == ReplyResult::answered)
-        read = command(pop3, "USER", account, reply, conversation);
-    if (read == ReplyResult::answered)
-        read = command(pop3, "PASS", password, reply, conversation);
+    // A server that greets with anything but "+OK" will not serve: it gets
+    // the goodbye and nothing else.
+    ReplyResult read = pop3.readReply(reply, replyDeadline(conversation));
     if (read != ReplyResult::answered)
         return endEarly(pop3, read, conversation);
-
+    if (!isPositiveReply(reply.text)) {
+        sayGoodbye(pop3, conversation);
+        return ProbeOutcome::greetingRefused;
+    }
+    // The password goes only where it is asked for: never after a refused
+    // USER, which may be the refusal of a login without encryption.
+    read = command(pop3, "USER", account, reply, conversation);
+    if (read != ReplyResult::answered)
+        return endEarly(pop3, read, conversation);
+    if (!isPositiveReply(reply.text)) {
+        sayGoodbye(pop3, conversation);
+        return ProbeOutcome::userRefused;
+    }
+    read = command(pop3, "PASS", password, reply, conversation);
+    if (read != ReplyResult::answered)
+        return endEarly(pop3, read, conversation);
     if (!isLoginAccepted(reply.text)) {
         sayGoodbye(pop3, conversation);
         return isLoginRefused(reply.text) ? ProbeOutcome::loginRefused
@@ -90,7 +103,7 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
     }
     const Deadline statDeadline = replyDeadline(conversation);
     pop3.send("STAT\r\n", statDeadline);
-    read = pop3.readReply(statReply, statDeadline);
+    read = pop3.readReply(reply, statDeadline);
     if (read != ReplyResult::answered)
         return endEarly(pop3, read, conversation);
     sayGoodbye(pop3, conversation);
@@ -99,7 +112,7 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
 
 }  // namespace
 
-ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& statReply)
+ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& reply)
 {
     WinsockSession winsock;
     if (!winsock.started())
@@ -142,5 +155,5 @@ ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* ab
         if (tls != TlsResult::ready)
             return outcomeOf(tls);
     }
-    return converse(pop3, request.account, request.password, statReply, conversation);
+    return converse(pop3, request.account, request.password, reply, conversation);
 }

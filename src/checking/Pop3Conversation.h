@@ -21,6 +21,8 @@ enum class ProbeOutcome {
     certificateUntrusted,
     certificateWrongName,
     certificateNotTimeValid,
+    greetingRefused,    // the server greeted with anything but "+OK"
+    userRefused,        // USER answered with anything but "+OK": PASS was not sent
     loginRefused,       // PASS answered without "+OK" but with "-ERR"
     loginUnexpected,    // PASS answered with neither
     abandoned,          // the abandon signal was raised: the connection was closed, nothing more sent
@@ -35,6 +37,7 @@ struct MailboxRequest {
 };
 
 // Holds the calling thread for as long as the conversation takes, within
-// its bounds; raising abandon (NULL for none) ends it at once. On
-// mailboxRead, statReply holds the reply to STAT.
-ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& statReply);
+// its bounds; raising abandon (NULL for none) ends it at once. reply holds
+// the reply to STAT on mailboxRead, and the refusal on greetingRefused,
+// userRefused, loginRefused and loginUnexpected.
+ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& reply);

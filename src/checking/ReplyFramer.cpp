@@ -5,6 +5,7 @@
 LineState ReplyFramer::begin(Pop3Reply& reply)
 {
     memset(reply.text, 0, sizeof reply.text);
+    reply.length = 0;
     lineLength_ = 0;
     if (keptLength_ == 0)
         return LineState::incomplete;
@@ -26,8 +27,10 @@ LineState ReplyFramer::add(Pop3Reply& reply, const char* bytes, size_t length)
 LineState ReplyFramer::take(Pop3Reply& reply, const char* bytes, size_t length)
 {
     for (size_t i = 0; i < length; ++i) {
-        if (lineLength_ < kReplyLimit)
+        if (lineLength_ < kReplyTextLength) {
             reply.text[lineLength_] = bytes[i];
+            reply.length = lineLength_ + 1;
+        }
         ++lineLength_;
         if (bytes[i] == '\n') {
             keptLength_ = length - i - 1;

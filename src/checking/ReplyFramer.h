@@ -4,15 +4,18 @@
 #pragma once
 #include <cstddef>
 
-// Each receive asks for at most this many bytes, and a reply is handed on as
-// the first this many bytes of its line (the line end included when it fits).
+// Each receive asks for at most this many bytes.
 const size_t kReplyLimit = 64;
+// A reply is handed on as the first this many bytes of its line (the line
+// end included when it fits): room for what a server says when it refuses.
+const size_t kReplyTextLength = 255;
 // The longest reply line RFC 1939 allows, CR LF included. A line that has not
 // ended by then is not a POP3 reply.
 const size_t kLongestReplyLine = 512;
 
 struct Pop3Reply {
-    char text[kReplyLimit + 1];   // always terminated
+    char   text[kReplyTextLength + 1];   // always terminated
+    size_t length;                       // bytes in text: a server may send a NUL
 };
 
 enum class LineState { incomplete, complete, tooLong };

@@ -39,8 +39,10 @@ const BoxText serverNotFound = {
 const BoxText socketOpen = {
     L"ソケットオープンに失敗しました。", L"SOCKET ERROR!!", probeError };
 const BoxText connectFailed = {
-    L"ソケットに接続できませんでした。\nサーバのポート番号が110ではないかもしれません。",
+    L"ソケットに接続できませんでした。\nサーバのポート番号が%dではないかもしれません。",
     L"CONNECT ERROR!!", probeError };
+const wchar_t useTlsPort[] =
+    L"SSL（ポート995）のサーバなら、サーバアドレスの後に「:995」を付けてください。";
 const BoxText serverTimeout = {
     L"サーバから時間内に応答がありませんでした。\nサーバが混雑しているか、停止しているかもしれません。",
     L"TIMEOUT ERROR!!", probeError };
@@ -68,6 +70,17 @@ const BoxText unsafeCredentials = {
 const BoxText loginRefused = {
     L"アカウント、パスワードに間違いがあるかもしれません。\n設定をご確認ください。\nサーバがビジー状態であったりする場合もあります。",
     L"ERROR!!", MB_TOPMOST | MB_ICONWARNING };
+const wchar_t greetingRefused[] =
+    L"サーバが接続を受け付けませんでした。\nしばらくしてからもう一度お試しください。";
+const wchar_t userRefused[] = L"サーバがアカウント名を受け付けませんでした。\n設定をご確認ください。";
+const wchar_t encryptionRequired[] =
+    L"このサーバは暗号化した接続を求めています。サーバアドレスの後に「:995」を付けてください。";
+const wchar_t mailboxInUse[] = L"メールボックスを他のプログラムが使用中です（メールソフトが受信中かもしれません）。";
+const wchar_t loginTooSoon[] = L"ログインの間隔が短すぎます。";
+const wchar_t serverBusy[] = L"サーバが一時的に使えません。";
+const wchar_t checkedNextRound[] = L"次の巡回で確かめます。";
+const wchar_t serverWords[] = L"サーバの応答：";
+const wchar_t wordsCut[] = L"…";
 const BoxText loginUnexpected = {
     L"製作者には予期できないエラーです。\n使用環境などを製作者に送っていただければ幸いです。",
     L"ERROR!!", MB_TOPMOST | MB_ICONWARNING };

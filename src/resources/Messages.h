@@ -28,7 +28,8 @@ extern const BoxText accountsBeyondSlots;
 extern const BoxText winsockStartup;
 extern const BoxText serverNotFound;
 extern const BoxText socketOpen;
-extern const BoxText connectFailed;
+extern const BoxText connectFailed;      // formatted with the port
+extern const wchar_t useTlsPort[];       // a line added where the port is not 995
 extern const BoxText serverTimeout;
 extern const BoxText replyTooLong;
 extern const BoxText tlsFailed;
@@ -39,6 +40,17 @@ extern const BoxText connectionClosed;
 extern const BoxText unsafeCredentials;
 extern const BoxText loginRefused;
 extern const BoxText loginUnexpected;
+// A refusal's box is loginRefused's caption and style with lines of these,
+// the last one the server's words.
+extern const wchar_t greetingRefused[];
+extern const wchar_t userRefused[];
+extern const wchar_t encryptionRequired[];
+extern const wchar_t mailboxInUse[];
+extern const wchar_t loginTooSoon[];
+extern const wchar_t serverBusy[];
+extern const wchar_t checkedNextRound[];
+extern const wchar_t serverWords[];     // "サーバの応答：", then the words
+extern const wchar_t wordsCut[];        // after words that were cut
 
 // New-mail report: the text is formatted with the user name and the count
 extern const wchar_t reportCaption[];

@@ -68,6 +68,9 @@ SeenBox describeBox(HWND box)
             seen.defaultButton = id;
     }
     seen.icon = iconOf(box);
+    RECT frame = {};
+    GetWindowRect(box, &frame);
+    seen.width = frame.right - frame.left;
     return seen;
 }
 

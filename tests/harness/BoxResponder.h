@@ -27,6 +27,7 @@ struct SeenBox {
     bool        hasYesNo = false;
     int         defaultButton = 0;
     BoxIcon     icon = BoxIcon::none;
+    int         width = 0;   // pixels, as the box sized itself to its text
     int         answer = 0;  // the button the responder pressed
 };
 

@@ -338,7 +338,9 @@ TEST(AccountDialog, ARoundWhileTheFileDialogIsOpenLeavesThePathTheUserChose)
     app.post(WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
     PostMessageA(files, WM_COMMAND, IDOK, 0);
     expectBox(app.answerBox(IDOK), "CONNECT ERROR!!",
-              "ソケットに接続できませんでした。\nサーバのポート番号が110ではないかもしれません。", NULL, BoxIcon::error);
+              "ソケットに接続できませんでした。\nサーバのポート番号が110ではないかもしれません。\n"
+              "SSL（ポート995）のサーバなら、サーバアドレスの後に「:995」を付けてください。",
+              NULL, BoxIcon::error);
     expectBox(app.answerBox(IDOK), "SERVERDATA ERROR!!",
               "サーバが見つかりません!!\nデータの入力ミスやサーバダウンなどが原因と思われます。", NULL, BoxIcon::error);
     EXPECT_TRUE(app.windowGone(files));

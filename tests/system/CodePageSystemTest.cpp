@@ -52,7 +52,7 @@ TEST(CodePage, TheSettingsWindowAndTheAccountDialogReadAsWritten)
     HWND dialog = openDialog(app);   // found by its caption
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ((Texts{"登録", "キャンセル", "ユーザ名：", "アカウント名：", "パスワード：", "サーバアドレス：",
-                     "メールソフト"}),
+                     "SSLのサーバは後に「:995」を付けます", "メールソフト"}),
               controlTexts(dialog));
     cancelDialog(app, dialog);
 }

@@ -82,6 +82,29 @@ TEST(Dovecot, AWrongPasswordGetsTheLoginBoxAndTheRoundGoesOn)
     EXPECT_TRUE(app.noBoxWithin(1000));
 }
 
+// Dovecot as installed takes a login without encryption only from its own
+// address; 127.0.0.126 is not the address the program comes from. USER is
+// refused, no password follows, and the box says how to choose TLS. Dovecot
+// logs every refused attempt: a PASS would have been a second one.
+TEST(Dovecot, APlainTextLoginRefusedGetsNoPasswordAndTheWayToTls)
+{
+    AppDriver app;
+    storeAccounts(app, {{"one", "secret", "127.0.0.126"}});
+    ASSERT_TRUE(app.start());
+    SeenBox refused = app.answerBox(IDOK);
+    EXPECT_EQ("ERROR!!", refused.caption);
+    EXPECT_EQ("サーバがアカウント名を受け付けませんでした。\n設定をご確認ください。\n"
+              "このサーバは暗号化した接続を求めています。サーバアドレスの後に「:995」を付けてください。\n"
+              "サーバの応答：[AUTH] Plaintext authentication disallowed on non-secure (SSL/TLS) connections.",
+              refused.text);
+    std::vector<std::string> ended;
+    for (int i = 0; i < 100 && ended.empty(); ++i, Sleep(20))
+        ended = linesWith(dovecotLogLines(), {"lip=127.0.0.126", "Disconnected"});
+    ASSERT_EQ(1u, ended.size());
+    EXPECT_NE(std::string::npos, ended[0].find("Aborted login by logging out (auth failed, 1 attempts")) << ended[0];
+    EXPECT_EQ(1u, linesWith(dovecotLogLines(), {"lip=127.0.0.126", "Login failed"}).size());
+}
+
 // Over TLS the certificate is checked before anything of the account is sent:
 // each check that fails has its box, and Dovecot never hears the user's name
 // on those hosts.

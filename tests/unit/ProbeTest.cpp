@@ -7,6 +7,8 @@
 #include "SilentNameServer.h"
 #include "checking/HostLookup.h"
 #include "checking/Pop3Connection.h"
+#include "checking/ServerRefusal.h"
+#include "resources/Messages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -307,31 +309,106 @@ TEST_F(Probe, PassRepliesDecideBetweenStatAndTheLoginBoxesAndTheRoundGoesOn)
     }
 }
 
+// What a server says when it will not let the account in reaches the user in
+// its own words, shown so that nothing it sends can break or widen the box,
+// and a password goes only where it is asked for: not after a refused
+// greeting or USER. The box comes after QUIT, whatever the refusal.
+TEST_F(Probe, ARefusalIsToldInTheServersWordsAndNoPasswordFollowsIt)
+{
+    const std::string wrongPassword =
+        "アカウント、パスワードに間違いがあるかもしれません。\n設定をご確認ください。\n"
+        "サーバがビジー状態であったりする場合もあります。";
+    const std::string words = "\nサーバの応答：";
+    // 470 bytes with the line end: control bytes, a NUL and Shift_JIS among the text.
+    std::string garbled;
+    while (garbled.size() < 463)
+        garbled += std::string("ab\t\xE9\x01\x7F\x00" "cd", 9);
+    garbled.resize(463);
+    std::string shown;
+    while (shown.size() < kServerWordsLength)
+        shown += "ab?????cd";
+    shown.resize(kServerWordsLength);
+    const std::string gmail = "[AUTH] Application-specific password required: "
+                              "https://support.google.com/accounts/answer/185833";
+    const struct {
+        const char* name;
+        const char* verb;   // "" is the greeting
+        std::string reply;
+        std::vector<const char*> sent;
+        std::string text;
+    } rows[] = {
+        {"greeting refused", "", "-ERR [SYS/TEMP] Too many connections\r\n", {"QUIT"},
+         "サーバが接続を受け付けませんでした。\nしばらくしてからもう一度お試しください。" + words +
+             "[SYS/TEMP] Too many connections"},
+        {"USER refused without encryption", "USER",
+         "-ERR [AUTH] Plaintext authentication disallowed on non-secure (SSL/TLS) connections.\r\n",
+         {"USER a", "QUIT"},
+         "サーバがアカウント名を受け付けませんでした。\n設定をご確認ください。\n"
+         "このサーバは暗号化した接続を求めています。サーバアドレスの後に「:995」を付けてください。" + words +
+             "[AUTH] Plaintext authentication disallowed on non-secure (SSL/TLS) connections."},
+        {"PASS: the mailbox in use", "PASS", "-ERR [IN-USE] Mailbox locked by another session\r\n", kNoStat,
+         "メールボックスを他のプログラムが使用中です（メールソフトが受信中かもしれません）。\n次の巡回で確かめます。" +
+             words + "[IN-USE] Mailbox locked by another session"},
+        {"PASS: the server busy", "PASS", "-ERR [SYS/TEMP] Service unavailable\r\n", kNoStat,
+         "サーバが一時的に使えません。\n次の巡回で確かめます。" + words + "[SYS/TEMP] Service unavailable"},
+        {"PASS: an app password wanted", "PASS", "-ERR " + gmail + "\r\n", kNoStat, wrongPassword + words + gmail},
+        {"PASS: 470 bytes", "PASS", "-ERR " + garbled + "\r\n", kNoStat, wrongPassword + words + shown + "…"},
+        {"PASS: no text", "PASS", "-ERR\r\n", kNoStat, wrongPassword},
+    };
+    // The widest box the program showed before servers had their say.
+    showBox(NULL, Box::accountsBeyondSlots);
+    const int widestBefore = boxes.boxes().back().width;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakePop3Server server;
+        Pop3Step refusal;
+        refusal.reply = row.reply;   // a NUL among it
+        script(server, row.verb, refusal);
+        store(server.address());
+        mark();
+        runRound();
+        ASSERT_EQ(1, newBoxes()) << boxes.captions();
+        expectBox(0, "ERROR!!", "", BoxIcon::warning);
+        EXPECT_EQ(row.text, newBox().text);
+        EXPECT_LE(newBox().width, widestBefore);
+        expectReceived(server, row.sent);
+        scenarioPassed(std::string("refusal: ") + row.name);
+    }
+}
+
 TEST_F(Probe, FailuresBeforeTheConversationShowTheirBoxAndSendNothing)
 {
     FakePop3Server server;
+    const char* notFound = "サーバが見つかりません!!\nデータの入力ミスやサーバダウンなどが原因と思われます。";
+    const char* lineBreak =
+        "アカウント名かパスワードに改行が含まれています。\nこのアカウントはチェックしませんでした。設定をご確認ください。";
+    const std::string refused = "ソケットに接続できませんでした。\nサーバのポート番号が";
+    const std::string useTls = "\nSSL（ポート995）のサーバなら、サーバアドレスの後に「:995」を付けてください。";
     const struct {
         const char* server;
         const char* account;
         const char* password;
         const char* caption;
-        const char* textStart;
+        std::string text;
     } cases[] = {
         // An empty label fails inside the resolver: no query leaves the machine.
-        {"no..such.host", "a", "b", "SERVERDATA ERROR!!", "サーバが見つかりません!!\nデータの入力ミス"},
+        {"no..such.host", "a", "b", "SERVERDATA ERROR!!", notFound},
         // What an unreadable record comes back as: never this machine itself.
-        {"", "", "", "SERVERDATA ERROR!!", "サーバが見つかりません!!\nデータの入力ミス"},
-        {"127.0.0.7", "a", "b", "CONNECT ERROR!!", "ソケットに接続できませんでした。\nサーバのポート番号が110ではない"},
-        {server.address(), "a\r\nDELE 1", "b", "ACCOUNT DATA ERROR!!", "アカウント名かパスワードに改行"},
-        {server.address(), "a", "b\nDELE 1", "ACCOUNT DATA ERROR!!", "アカウント名かパスワードに改行"},
+        {"", "", "", "SERVERDATA ERROR!!", notFound},
+        {"127.0.0.7", "a", "b", "CONNECT ERROR!!", refused + "110ではないかもしれません。" + useTls},
+        {"127.0.0.7:1110", "a", "b", "CONNECT ERROR!!", refused + "1110ではないかもしれません。" + useTls},
+        {"127.0.0.7:995", "a", "b", "CONNECT ERROR!!", refused + "995ではないかもしれません。"},
+        {server.address(), "a\r\nDELE 1", "b", "ACCOUNT DATA ERROR!!", lineBreak},
+        {server.address(), "a", "b\nDELE 1", "ACCOUNT DATA ERROR!!", lineBreak},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.caption);
+        SCOPED_TRACE(c.server);
         store(c.server, c.account, c.password);
         mark();
         runRound();
         EXPECT_EQ(1, newBoxes()) << boxes.captions();
-        expectBox(0, c.caption, c.textStart, BoxIcon::error);
+        expectBox(0, c.caption, c.text.c_str(), BoxIcon::error);
+        EXPECT_EQ(c.text, newBox().text);
         scenarioPassed(std::string(c.caption) + " for server \"" + c.server + "\"");
     }
     EXPECT_FALSE(server.waitForConnections(1, 500));

@@ -183,15 +183,15 @@ TEST(Resources, AccountDialogTemplate)
     const BYTE* resource = exe.find(RT_DIALOG, IDD_ACCOUNT);
     ASSERT_NE(nullptr, resource);
     DialogTemplate dialog = parseDialogEx(resource);
-    expectHeader(dialog, L"ユーザデータ登録画面", 143, 119,
+    expectHeader(dialog, L"ユーザデータ登録画面", 143, 130,
                  WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTERMOUSE | DS_SETFONT, WS_EX_TOOLWINDOW);
 
     const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
     const DWORD label = SS_RIGHT | WS_GROUP;
     const DWORD edit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
     expectControls(dialog, {
-        {1011, L"Button", L"登録", 6, 96, 60, 20, button, 0},
-        {2, L"Button", L"キャンセル", 78, 96, 59, 20, button, 0},
+        {1011, L"Button", L"登録", 6, 107, 60, 20, button, 0},
+        {2, L"Button", L"キャンセル", 78, 107, 59, 20, button, 0},
         {-1, L"Static", L"ユーザ名：", 6, 12, 51, 12, label, 0},
         {-1, L"Static", L"アカウント名：", 6, 27, 51, 12, label, 0},
         {-1, L"Static", L"パスワード：", 6, 42, 51, 12, label, 0},
@@ -200,9 +200,11 @@ TEST(Resources, AccountDialogTemplate)
         {1013, L"Edit", L"", 57, 24, 78, 15, edit, WS_EX_STATICEDGE},
         {1014, L"Edit", L"", 57, 39, 78, 15, ES_PASSWORD | edit, WS_EX_STATICEDGE},
         {1015, L"Edit", L"", 57, 54, 78, 15, edit, WS_EX_STATICEDGE},
-        {-1, L"Button", L"", 3, 0, 138, 90, BS_GROUPBOX, 0},
-        {1009, L"Button", L"メールソフト", 6, 69, 51, 18, BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 0},
-        {1016, L"Edit", L"", 57, 69, 78, 18, ES_READONLY | edit, WS_EX_STATICEDGE},
+        // Under the server field, how to choose POP3 over TLS.
+        {-1, L"Static", L"SSLのサーバは後に「:995」を付けます", 6, 70, 129, 9, label, 0},
+        {-1, L"Button", L"", 3, 0, 138, 101, BS_GROUPBOX, 0},
+        {1009, L"Button", L"メールソフト", 6, 80, 51, 18, BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 0},
+        {1016, L"Edit", L"", 57, 80, 78, 18, ES_READONLY | edit, WS_EX_STATICEDGE},
     });
 }
 
