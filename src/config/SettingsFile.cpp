@@ -102,6 +102,14 @@ bool readSettingsText(ProfileText& text)
     return read && text.take(bytes.begin(), bytes.size());
 }
 
+bool holdsSettingsValue(const HeapArray<char>& bytes)
+{
+    ProfileText text;
+    SettingsRecord settings;
+    return text.take(bytes.begin(), bytes.size()) &&
+           text.readRecord(kSettingsSection, kSettingsKey, &settings, sizeof settings);
+}
+
 int highestAccountRecord(int32_t limit)
 {
     ProfileText text;

@@ -30,6 +30,9 @@ bool readWholeFile(HANDLE file, HeapArray<char>& bytes);
 // The settings file's text as it stands on disk; false when there is no
 // file or it cannot be read.
 bool readSettingsText(ProfileText& text);
+// Whether a file's bytes hold a settings value that a read would take: the
+// test of a whole settings file.
+bool holdsSettingsValue(const HeapArray<char>& bytes);
 
 // The highest account number, at most limit, whose record the file holds; 0
 // when there is none. Takes time in proportion to the file, whatever

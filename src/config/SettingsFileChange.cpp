@@ -62,10 +62,12 @@ bool plainTextOf(const HeapArray<char>& original, HeapArray<char>& plain)
            !lost;
 }
 
-bool writeNewFile(const wchar_t* path, const HeapArray<char>& text)
+// created tells whether a file was made that is now this change's to remove.
+bool writeNewFile(const wchar_t* path, const HeapArray<char>& text, bool& created)
 {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    created = file != INVALID_HANDLE_VALUE;
+    if (!created)
         return false;
     const DWORD size = static_cast<DWORD>(text.size());
     DWORD written = 0;
@@ -73,54 +75,74 @@ bool writeNewFile(const wchar_t* path, const HeapArray<char>& text)
     return CloseHandle(file) && whole;
 }
 
+void removeFile(const wchar_t* path)
+{
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path);
+}
+
+// What a user may have set on the file and expects to stay: the rest is the
+// system's (archive marks a changed file) or refused before (read-only).
+const DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 }  // namespace
 
-SettingsFileChange::SettingsFileChange() : failed_(true), committed_(false)
+SettingsFileChange::SettingsFileChange()
+    : writtenPath_(NULL), keptAttributes_(0), heldDeadline_(Deadline::inMs(kHeldFileWaitMs)), failed_(true),
+      committed_(false), replaceTried_(false)
 {
-    copyPath_[0] = L'\0';
     if (!TrayApp::settingsFilePath(filePath_))
         return;
-    // Beside the file, so that moving it there is one step; a name of the
-    // same length, so that it fits wherever the file's own name does.
-    wcscpy(copyPath_, filePath_);
-    memcpy(copyPath_ + wcslen(copyPath_) - 3, L"new", 3 * sizeof(wchar_t));
+    // Beside the file, so that moving it there is one step.
+    siblingPath(filePath_, L"new", copyPath_);
+    siblingPath(filePath_, L"tmp", scratchPath_);
 
-    // A copy that an interrupted change left behind is stale.
-    SetFileAttributesW(copyPath_, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(copyPath_);
-
-    HeapArray<char> plain;
-    DWORD attributes = GetFileAttributesW(filePath_);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        // No file yet: the first registration or the first close starts
-        // from an empty one. Any other reason not to see it is a failure,
-        // or the file would be replaced by one holding only this change.
-        if (GetLastError() != ERROR_FILE_NOT_FOUND)
-            return;
-    } else {
+    HeapArray<char> original, plain;
+    const bool fileThere = !fileAbsent(filePath_);
+    if (fileThere) {
         // Windows does not replace a read-only file, and the profile
-        // functions do not write one; Wine run as root would do both.
-        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+        // functions do not write one; Wine run as root would do both. Any
+        // other reason not to see it is a failure too, or the file would be
+        // replaced by one holding only this change.
+        DWORD attributes = GetFileAttributesW(filePath_);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
             return;
-        HANDLE file = CreateFileW(filePath_, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, NULL);
-        if (file == INVALID_HANDLE_VALUE)
-            return;
-        HeapArray<char> original;
-        bool read = readWholeFile(file, original);
-        CloseHandle(file);
-        if (!read || !plainTextOf(original, plain))
+        keptAttributes_ = attributes & kKeptAttributes;
+        if (!readFileWhenFree(filePath_, original, heldDeadline_) || !plainTextOf(original, plain))
             return;
     }
-    if (!writeNewFile(copyPath_, plain))
+    // No file yet: the first registration or the first close starts from an
+    // empty one. But a copy left beside a file that is missing or damaged
+    // may be the last whole one of the accounts: start-up restores it, and
+    // no change may take its place meanwhile.
+    const bool fileWhole = fileThere && holdsSettingsValue(original);
+    const bool leftover = !fileAbsent(copyPath_);
+    if (leftover && !fileWhole)
         return;
-    failed_ = false;
+    // Beside a whole file a leftover copy is stale, yet it gives way only
+    // to a checked one: until then this copy is written under another name.
+    // Such a scratch copy only ever stands beside a whole file, so one that
+    // a crash left is of no use.
+    const wchar_t* path = leftover ? scratchPath_ : copyPath_;
+    if (fileWhole)
+        removeFile(scratchPath_);
+    bool created = false;
+    const bool written = writeNewFile(path, plain, created);
+    if (created)
+        writtenPath_ = path;
+    failed_ = !written;
 }
 
 SettingsFileChange::~SettingsFileChange()
 {
-    if (!committed_ && copyPath_[0])
-        DeleteFileW(copyPath_);
+    if (committed_ || !writtenPath_)
+        return;
+    // A replace that failed part of the way, where it is not one step, may
+    // have taken the file away: the copy is then the only whole one, and
+    // start-up restores it.
+    if (replaceTried_ && fileAbsent(filePath_))
+        return;
+    DeleteFileW(writtenPath_);
 }
 
 void SettingsFileChange::putSettings(const SettingsRecord& settings)
@@ -168,14 +190,14 @@ void SettingsFileChange::put(const char* section, const char* key, const void* v
     widenName(section, wideSection);
     widenName(key, wideKey);
     if (value) {
-        if (!WritePrivateProfileStructW(wideSection, wideKey, const_cast<void*>(value), size, copyPath_)) {
+        if (!WritePrivateProfileStructW(wideSection, wideKey, const_cast<void*>(value), size, writtenPath_)) {
             failed_ = true;
             return;
         }
     } else {
         // Whether a key that was never there counts as taken out is the
         // platform's affair; the check of the copy tells whether it is gone.
-        WritePrivateProfileStringW(wideSection, wideKey, NULL, copyPath_);
+        WritePrivateProfileStringW(wideSection, wideKey, NULL, writtenPath_);
     }
     Written written;
     strncpy(written.section, section, sizeof written.section - 1);
@@ -195,36 +217,92 @@ bool SettingsFileChange::commit()
         return false;
     // Has the profile functions put everything on disk and forget the copy:
     // what is checked next is what the disk holds, not what they remember.
-    WritePrivateProfileStringW(NULL, NULL, NULL, copyPath_);
+    WritePrivateProfileStringW(NULL, NULL, NULL, writtenPath_);
     if (!copyHoldsEverything())
         return false;
-    if (!MoveFileExW(copyPath_, filePath_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (writtenPath_ == scratchPath_) {
+        // A read-only leftover would refuse to be replaced.
+        SetFileAttributesW(copyPath_, FILE_ATTRIBUTE_NORMAL);
+        if (!moveFileWhenFree(scratchPath_, copyPath_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH,
+                              heldDeadline_))
+            return false;
+        writtenPath_ = copyPath_;
+    }
+    // A moved file keeps its own attributes, so the file's go onto the copy
+    // first: the replace stays one step, and a hidden file stays hidden.
+    if (keptAttributes_) {
+        DWORD attributes = GetFileAttributesW(copyPath_);
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            !SetFileAttributesW(copyPath_, (attributes & ~FILE_ATTRIBUTE_NORMAL) | keptAttributes_))
+            return false;
+    }
+    replaceTried_ = true;
+    if (!moveFileWhenFree(copyPath_, filePath_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, heldDeadline_))
         return false;
     committed_ = true;
-    return true;
+    // What a network share or a stick gives back is what counts.
+    HeapArray<char> onDisk;
+    return readFileWhenFree(filePath_, onDisk, heldDeadline_) && sameBytes(onDisk, verified_);
 }
 
 // Wine's profile functions answer success on a full disk although the file
 // was cut short, so the copy's own bytes are the only proof.
 bool SettingsFileChange::copyHoldsEverything()
 {
-    HANDLE copy = CreateFileW(copyPath_, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE copy = openWhenFree(writtenPath_, GENERIC_READ | GENERIC_WRITE, 0, heldDeadline_);
     if (copy == INVALID_HANDLE_VALUE)
         return false;
-    HeapArray<char> bytes;
     // On disk before it takes the file's place: after a crash there is
     // either the old file or the new one, never an empty one.
-    bool kept = readWholeFile(copy, bytes) && FlushFileBuffers(copy);
+    bool kept = readWholeFile(copy, verified_) && FlushFileBuffers(copy);
     CloseHandle(copy);
     if (!kept)
         return false;
     ProfileText onDisk;
-    if (!onDisk.take(bytes.begin(), bytes.size()))
+    if (!onDisk.take(verified_.begin(), verified_.size()))
         return false;
     for (const Written& value : written_) {
         if (onDisk.holds(value.section, value.key, value.removed ? nullptr : value.value) == value.removed)
             return false;
     }
     return true;
+}
+
+bool restoreLeftoverCopy(LeftoverCopy& leftover)
+{
+    leftover.kept[0] = L'\0';
+    if (!TrayApp::settingsFilePath(leftover.filePath))
+        return false;
+    siblingPath(leftover.filePath, L"new", leftover.copyPath);
+    if (GetFileAttributesW(leftover.copyPath) == INVALID_FILE_ATTRIBUTES)
+        return false;
+
+    const Deadline deadline = Deadline::inMs(kHeldFileWaitMs);
+    const bool fileMissing = fileAbsent(leftover.filePath);
+    if (!fileMissing) {
+        // A file that cannot be read cannot be judged, so it is never
+        // replaced: then all stays as it is.
+        HeapArray<char> file;
+        DWORD attributes = GetFileAttributesW(leftover.filePath);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !readFileWhenFree(leftover.filePath, file, deadline))
+            return false;
+        // Beside a whole file the copy is stale.
+        if (holdsSettingsValue(file))
+            return false;
+    }
+    HeapArray<char> copy;
+    if (!readFileWhenFree(leftover.copyPath, copy, deadline))
+        return false;
+    if (!holdsSettingsValue(copy)) {
+        keepAside(leftover.copyPath, leftover.kept, deadline);
+        return false;
+    }
+    if (!fileMissing && !keepAside(leftover.filePath, leftover.kept, deadline))
+        return false;
+    // Nothing is replaced here: whatever took the name meanwhile stays.
+    if (!moveFileWhenFree(leftover.copyPath, leftover.filePath, MOVEFILE_WRITE_THROUGH, deadline))
+        return false;
+    HeapArray<char> restored;
+    return readFileWhenFree(leftover.filePath, restored, deadline) && sameBytes(restored, copy);
 }

@@ -1,8 +1,12 @@
 // A change of one or more values of the settings file, made as a whole or
-// not at all. The values go into a copy of the file in the same folder; the
-// copy's own bytes are read back and every value is looked for as written;
-// only then does the copy replace the file, in one step. A full disk, a
-// read-only file or any failure on the way leaves the file as it was.
+// not at all. The values go into a copy of the file in the same folder,
+// "<name>.new"; the copy's own bytes are read back and every value is looked
+// for as written; only then does the copy replace the file, in one step where
+// the file system has one (NTFS; not FAT32, exFAT or some network shares),
+// and the file's bytes are read back once more. A full disk, a read-only file
+// or any failure on the way leaves the file as it was. At every moment some
+// whole file holds the accounts: a copy left by a change cut short stays
+// until start-up restores it or a checked copy takes its place.
 //
 // The copy is the file's text as plain text without byte-order mark, other
 // text in it turned into Shift_JIS, whatever encoding Notepad saved the file
@@ -10,6 +14,8 @@
 // Wine alike do. Text with no Shift_JIS form would be lost: such a file is
 // not changed.
 #pragma once
+#include "checking/Deadline.h"
+#include "config/FileSteps.h"
 #include "config/HeapArray.h"
 #include "config/Records.h"
 
@@ -19,7 +25,7 @@
 class SettingsFileChange {
 public:
     SettingsFileChange();    // makes the copy
-    ~SettingsFileChange();   // removes a copy that did not replace the file
+    ~SettingsFileChange();   // removes a copy that did not replace the file, unless it may be the only one
 
     void putSettings(const SettingsRecord& settings);
     // The record with its account name and password fields made from the
@@ -47,7 +53,30 @@ private:
 
     wchar_t filePath_[MAX_PATH];
     wchar_t copyPath_[MAX_PATH];
+    // The copy while a stale one still holds copyPath_.
+    wchar_t scratchPath_[MAX_PATH];
+    // Where the copy stands now; NULL while there is none.
+    const wchar_t* writtenPath_;
+    HeapArray<char> verified_;   // the copy's bytes as checked
+    DWORD keptAttributes_;       // the file's own, for the copy that replaces it
+    Deadline heldDeadline_;
     bool failed_;
     bool committed_;
+    bool replaceTried_;
     HeapArray<Written> written_;
 };
+
+// What start-up made of a copy that a change cut short left beside the file.
+struct LeftoverCopy {
+    wchar_t  filePath[MAX_PATH];
+    wchar_t  copyPath[MAX_PATH];
+    // The damaged file (the settings file, or the copy) under the name it
+    // was kept as; "" when there was none.
+    KeptPath kept;
+};
+// Run at start-up before the file is read. Beside a file that is missing or
+// holds no valid settings value, a copy that holds one takes the file's
+// place (a damaged file is kept aside first): true, and the box says so.
+// A copy without one is kept aside; a copy beside a valid file is stale and
+// stays for the next change.
+bool restoreLeftoverCopy(LeftoverCopy& leftover);

@@ -29,6 +29,13 @@ const BoxText accountsBeyondSlots = {
     L"チェックできるのは15番までのため、それらはチェックせず、一覧にも表示しません。\n"
     L"設定ファイルにはそのまま残してあります。",
     L"ACCOUNT NUMBER ERROR!!", MB_ICONWARNING };
+const BoxText settingsRestored = {
+    L"設定ファイル %s が見つからなかったため、保存の途中で残っていた %s から設定とアカウントを復元しました。",
+    L"SETTINGS RESTORED!!", MB_ICONINFORMATION };
+const BoxText damagedSettingsRestored = {
+    L"設定ファイル %s が壊れていて読めなかったため、保存の途中で残っていた %s から設定とアカウントを復元しました。\n"
+    L"壊れていたファイルは %s という名前で残してあります。",
+    L"SETTINGS RESTORED!!", MB_ICONINFORMATION };
 
 const BoxText winsockStartup = {
     L"WinSockのバージョンやりソースの割り当てでミスが起こりました。",
@@ -139,5 +146,14 @@ int showFormattedBox(HWND owner, const BoxText& box, const wchar_t* name, int fi
     // only the arguments it names.
     wchar_t text[1025];
     wsprintfW(text, box.text, name, first, second);
+    return MessageBoxW(owner, text, box.caption, box.style);
+}
+
+int showFormattedBox(HWND owner, const BoxText& box, const wchar_t* name, const wchar_t* secondName,
+                     const wchar_t* thirdName)
+{
+    // Three file names of up to 264 characters and the longest text fit.
+    wchar_t text[1025];
+    wsprintfW(text, box.text, name, secondName, thirdName);
     return MessageBoxW(owner, text, box.caption, box.style);
 }

@@ -23,6 +23,10 @@ extern const BoxText settingsNotSaved;
 extern const BoxText settingsUnreadable;
 extern const BoxText pathTooLong;
 extern const BoxText accountsBeyondSlots;
+// Formatted with the settings file's name and its copy's (and the name the
+// damaged file was kept as)
+extern const BoxText settingsRestored;
+extern const BoxText damagedSettingsRestored;
 
 // POP3 probe
 extern const BoxText winsockStartup;
@@ -84,3 +88,6 @@ int showBox(HWND owner, const BoxText& box);
 // The same with box.text as a wsprintf format of a name (%s) and up to two
 // numbers (%d).
 int showFormattedBox(HWND owner, const BoxText& box, const wchar_t* name, int first = 0, int second = 0);
+// The same with up to three names.
+int showFormattedBox(HWND owner, const BoxText& box, const wchar_t* name, const wchar_t* secondName,
+                     const wchar_t* thirdName);

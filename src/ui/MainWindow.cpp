@@ -4,6 +4,7 @@
 #include "app/MailCheckerApp.h"
 #include "checking/Scheduler.h"
 #include "config/SettingsFile.h"
+#include "config/SettingsFileChange.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
@@ -125,6 +126,10 @@ bool MailCheckerApp::isChecked(int controlId)
 
 void MailCheckerApp::loadSettings()
 {
+    // Before anything is read: a save cut short may have left the accounts
+    // in the copy alone.
+    LeftoverCopy leftover;
+    const bool restored = restoreLeftoverCopy(leftover);
     bool settingsRead = readSettingsRecord();
     bool recordsBeyondSlots = accountRecordsBeyondSlots(settingsRead, settings.accountCount);
     bool accountsWithoutSettings = !settleAccountCount(settingsRead);
@@ -154,6 +159,10 @@ void MailCheckerApp::loadSettings()
                         settings.intervalMinutes);
 
     // Once the window is complete: the box lets tray messages in.
+    if (restored) {
+        showFormattedBox(NULL, leftover.kept[0] ? Box::damagedSettingsRestored : Box::settingsRestored,
+                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath), fileNameOf(leftover.kept));
+    }
     if (accountsWithoutSettings)
         showBox(NULL, Box::settingsUnreadable);
     if (recordsBeyondSlots)

@@ -27,13 +27,13 @@ void AppFixture::SetUp()
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     iniPath = testsettings::ownIniPath();
-    DeleteFileA(iniPath.c_str());
+    testsettings::removeSettingsFiles(iniPath);
 }
 
 void AppFixture::TearDown()
 {
     resetApplicationObject();
-    DeleteFileA(iniPath.c_str());
+    testsettings::removeSettingsFiles(iniPath);
 }
 
 void AppFixture::startProgram()

@@ -121,4 +121,29 @@ bool fileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::map<std::string, std::string> settingsFiles(const std::string& iniPath)
+{
+    std::map<std::string, std::string> files;
+    const std::string stem = iniPath.substr(0, iniPath.size() - 3), folder = stem.substr(0, stem.rfind('\\') + 1);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((stem + "*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        const std::string ending = (folder + found.cFileName).substr(stem.size());
+        if (ending != "exe")
+            files[ending] = fileText(folder + found.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return files;
+}
+
+void removeSettingsFiles(const std::string& iniPath)
+{
+    const std::string stem = iniPath.substr(0, iniPath.size() - 3);
+    for (const auto& file : settingsFiles(iniPath)) {
+        SetFileAttributesA((stem + file.first).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA((stem + file.first).c_str());
+    }
+}
+
 }  // namespace testsettings

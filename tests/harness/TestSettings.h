@@ -3,6 +3,7 @@
 #pragma once
 #include "config/Records.h"
 
+#include <map>
 #include <string>
 
 namespace testsettings {
@@ -27,5 +28,10 @@ bool holdsBytes(const std::string& iniPath, const char* section, const char* key
 std::string fileText(const std::string& path);
 bool writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
+
+// Every file named as the settings file but for its ending, the executable
+// left out, by that ending ("ini", "new", "new.bad"), with its bytes.
+std::map<std::string, std::string> settingsFiles(const std::string& iniPath);
+void removeSettingsFiles(const std::string& iniPath);
 
 }  // namespace testsettings

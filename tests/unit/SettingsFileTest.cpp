@@ -1,6 +1,7 @@
 // The settings file as other programs and earlier versions see it: sections,
 // keys, the hexadecimal encoding with its checksum, damaged values, the
-// encodings Notepad saves, and logins and passwords longer than the record.
+// encodings Notepad saves, logins and passwords longer than the record, and
+// the copy a save cut short leaves beside it.
 #include "AppFixture.h"
 #include "config/ProfileText.h"
 #include "resources/resource.h"
@@ -8,6 +9,7 @@
 
 #include <climits>
 #include <cstring>
+#include <thread>
 
 using namespace testsettings;
 
@@ -569,3 +571,100 @@ TEST_F(SettingsFile, AFileOfThe32BitVersionIsReadWholeAndWrittenBackByteForByte)
     theApp.saveSettings();
     EXPECT_EQ(kFileOf32BitVersion, fileText(iniPath));
 }
+
+// The folder before start-up as a save cut short (a power cut, a stick pulled
+// out), another program or the user left it: each file by its ending after
+// the program's own name. Afterwards every such file but the exe is compared.
+enum class Bytes { whole, stale, cutShort, zeros, earlierBad, wholeSaved, savedAlone };
+using Folder = std::map<std::string, Bytes>;
+
+struct FolderBeforeStartUp {
+    const char* name;
+    Folder before;
+    bool hidden;          // the file marked hidden
+    DWORD heldMs;         // the file held open without sharing from just before the options are saved
+    const char* boxes;    // at start-up and at the save
+    Folder after;         // after the save
+};
+
+std::ostream& operator<<(std::ostream& out, const FolderBeforeStartUp& row) { return out << row.name; }
+
+class CutShortSaves : public AppFixture, public ::testing::WithParamInterface<FolderBeforeStartUp> {};
+
+TEST_P(CutShortSaves, NeverLoseTheAccounts)
+{
+    const FolderBeforeStartUp& row = GetParam();
+    const std::string stem = iniPath.substr(0, iniPath.size() - 3);
+    auto written = [&](int interval, std::vector<const char*> names) {   // as the platform writes a file
+        EXPECT_TRUE(writeSettings(stem + "make", makeSettings(static_cast<int>(names.size()), interval)));
+        for (size_t n = 1; n <= names.size(); ++n)
+            EXPECT_TRUE(writeAccount(stem + "make", static_cast<int>(n), makeAccount(names[n - 1], "a", "p", "s")));
+        std::string bytes = fileText(stem + "make");
+        DeleteFileA((stem + "make").c_str());
+        return bytes;
+    };
+    const std::string whole = written(10, {"a", "b"}), options = "QXDATA=00000000000000000A000000020000000C";
+    std::string wholeSaved = whole;   // with "LAN環境での使用" on
+    wholeSaved.replace(wholeSaved.find(options), options.size(), "QXDATA=00000001000000000A000000020000000D");
+    const std::map<Bytes, std::string> bytes = {
+        {Bytes::whole, whole}, {Bytes::stale, written(5, {"old"})}, {Bytes::wholeSaved, wholeSaved},
+        {Bytes::cutShort, whole.substr(0, 40)},   // inside the options' value
+        {Bytes::zeros, std::string(512, '\0')}, {Bytes::earlierBad, "[KORVELLIN-Quillora]\r\nQX"},
+        {Bytes::savedAlone, "[KORVELLIN-Quillora]\r\nQXDATA=0000000100000000000000000000000001\r\n"}};
+    for (const auto& file : row.before)
+        ASSERT_TRUE(writeFile(stem + file.first, bytes.at(file.second)));
+    if (row.hidden && !(SetFileAttributesA(iniPath.c_str(), FILE_ATTRIBUTE_HIDDEN) &&
+                        GetFileAttributesA(iniPath.c_str()) & FILE_ATTRIBUTE_HIDDEN))
+        GTEST_SKIP() << "Wine keeps no file attributes on this file system";
+
+    startProgram();
+    check(IDC_LAN_MODE, true);
+    HANDLE held = row.heldMs ? CreateFileA(iniPath.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) : NULL;
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::thread release([&] {
+        Sleep(row.heldMs);
+        if (held)
+            CloseHandle(held);
+    });
+    const DWORD began = GetTickCount();
+    SendMessageA(theApp.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_LT(GetTickCount() - began, 3000u) << "a window that waits 5 s is taken for hung";
+    release.join();
+
+    EXPECT_EQ(row.boxes, boxes.captions());
+    std::string restored = row.before.count("ini")
+        ? "設定ファイル *ini が壊れていて読めなかったため、保存の途中で残っていた *new から設定とアカウントを復元しました。\n"
+          "壊れていたファイルは *ini.bad という名前で残してあります。"
+        : "設定ファイル *ini が見つからなかったため、保存の途中で残っていた *new から設定とアカウントを復元しました。";
+    for (size_t star; (star = restored.find('*')) != std::string::npos;)
+        restored.replace(star, 1, stem.substr(stem.rfind('\\') + 1));   // the program's own name and the dot
+    for (const SeenBox& box : boxes.boxes()) {
+        if (box.caption == "SETTINGS RESTORED!!") {
+            EXPECT_EQ(restored, box.text);
+            EXPECT_EQ(BoxIcon::information, box.icon);
+            EXPECT_EQ(nullptr, box.owner);
+        }
+    }
+    std::map<std::string, std::string> expected;
+    for (const auto& file : row.after)
+        expected[file.first] = bytes.at(file.second);
+    EXPECT_EQ(expected, settingsFiles(iniPath));
+    EXPECT_EQ(row.hidden, (GetFileAttributesA(iniPath.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, CutShortSaves, ::testing::Values(
+    FolderBeforeStartUp{"OnlyAWholeCopy", {{"new", Bytes::whole}}, false, 0, "SETTINGS RESTORED!!",
+                        {{"ini", Bytes::wholeSaved}}},
+    FolderBeforeStartUp{"OnlyACopyCutShort", {{"new", Bytes::cutShort}}, false, 0, "",
+                        {{"ini", Bytes::savedAlone}, {"new.bad", Bytes::cutShort}}},
+    FolderBeforeStartUp{"ACopyCutShortBesideAnEarlierOne", {{"new", Bytes::cutShort}, {"new.bad", Bytes::earlierBad}},
+                        false, 0, "", {{"ini", Bytes::savedAlone}, {"new.bad", Bytes::earlierBad}, {"new.bad2", Bytes::cutShort}}},
+    FolderBeforeStartUp{"AZeroedFileBesideAWholeCopy", {{"ini", Bytes::zeros}, {"new", Bytes::whole}}, false, 0,
+                        "SETTINGS RESTORED!!", {{"ini", Bytes::wholeSaved}, {"ini.bad", Bytes::zeros}}},
+    FolderBeforeStartUp{"AWholeFileBesideAStaleCopy", {{"ini", Bytes::whole}, {"new", Bytes::stale}}, false, 0, "",
+                        {{"ini", Bytes::wholeSaved}}},
+    FolderBeforeStartUp{"HeldOpenForOneSecond", {{"ini", Bytes::whole}}, false, 1000, "", {{"ini", Bytes::wholeSaved}}},
+    FolderBeforeStartUp{"HeldOpenForFiveSeconds", {{"ini", Bytes::whole}}, false, 5000, "SAVE ERROR!!",
+                        {{"ini", Bytes::whole}}},
+    FolderBeforeStartUp{"Hidden", {{"ini", Bytes::whole}}, true, 0, "", {{"ini", Bytes::wholeSaved}}}),
+    [](const ::testing::TestParamInfo<FolderBeforeStartUp>& info) { return std::string(info.param.name); });
