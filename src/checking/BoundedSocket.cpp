@@ -13,7 +13,8 @@ WinsockSession::~WinsockSession()
 }
 
 BoundedSocket::BoundedSocket(const AbandonSignal* abandon)
-    : socket_(INVALID_SOCKET), ready_(WSA_INVALID_EVENT), abandon_(abandon), seen_(), readable_(false)
+    : socket_(INVALID_SOCKET), ready_(WSA_INVALID_EVENT), abandon_(abandon), seen_(), readable_(false),
+      peerClosed_(false)
 {
 }
 
@@ -94,7 +95,8 @@ int BoundedSocket::receive(char* bytes, size_t capacity, const Deadline& deadlin
 {
     // A reply is seldom there before it is waited for, so the wait comes
     // first, unless an earlier wait has already seen bytes arrive. After a
-    // receive the socket sets the event again while bytes are left unread.
+    // receive the socket sets the event again while bytes are left unread;
+    // the peer's close it tells only once, so from then on no wait comes.
     for (;;) {
         if (abandoned())
             return kReceiveAbandoned;
@@ -111,7 +113,7 @@ int BoundedSocket::receive(char* bytes, size_t capacity, const Deadline& deadlin
             }
         }
         int received = recv(socket_, bytes, static_cast<int>(capacity), 0);
-        readable_ = false;
+        readable_ = peerClosed_;
         if (received > 0)
             return received;
         if (received == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
@@ -141,6 +143,8 @@ BoundedSocket::Wait BoundedSocket::waitForNetwork(const Deadline& deadline)
     // Clears the event; the next call that would block arms it again.
     if (WSAEnumNetworkEvents(socket_, ready_, &seen_) != 0)
         return Wait::failed;
+    if (seen_.lNetworkEvents & FD_CLOSE)
+        peerClosed_ = true;
     if (seen_.lNetworkEvents & (FD_READ | FD_CLOSE))
         readable_ = true;
     return Wait::ready;

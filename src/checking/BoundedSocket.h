@@ -55,4 +55,5 @@ private:
     const AbandonSignal* abandon_;
     WSANETWORKEVENTS seen_;     // what the last wait found
     bool             readable_; // a wait saw bytes arrive that no receive has taken yet
+    bool             peerClosed_;
 };
