@@ -113,13 +113,9 @@ void checkReply(const char* received, const char* previous)
 void checkServerWords(const Pop3Reply& reply)
 {
     char words[kServerWordsLength + 1];
-    std::memset(words, 'z', sizeof words);
-    bool cut = serverWordsOf(reply.text, reply.length, words);
-    size_t length = std::strlen(words);
-    check(length <= kServerWordsLength);
-    check(!cut || length == kServerWordsLength);
-    for (size_t i = 0; i < length; ++i)
-        check(words[i] >= 0x20 && words[i] <= 0x7E);
+    serverWordsOf(reply.text, reply.length, words);
+    for (const char* c = words; *c; ++c)
+        check(*c >= 0x20 && *c <= 0x7E && c - words < static_cast<ptrdiff_t>(kServerWordsLength));
     refusalCodeOf(reply.text);
     refusesPlainText(reply.text);
 }

@@ -98,8 +98,6 @@ int BoundedSocket::receive(char* bytes, size_t capacity, const Deadline& deadlin
     // receive the socket sets the event again while bytes are left unread;
     // the peer's close it tells only once, so from then on no wait comes.
     for (;;) {
-        if (abandoned())
-            return kReceiveAbandoned;
         if (!readable_) {
             switch (waitForNetwork(deadline)) {
             case Wait::timedOut:

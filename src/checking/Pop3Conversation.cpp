@@ -72,28 +72,36 @@ ProbeOutcome outcomeOf(TlsResult tls)
     return ProbeOutcome::tlsFailed;
 }
 
+// The login goes on only after a whole reply that begins with "+OK"; a
+// server that says anything else gets the goodbye and nothing more. False
+// with the outcome set when the conversation ends here.
+bool goesOn(Pop3Connection& pop3, ReplyResult read, const Pop3Reply& reply, ProbeOutcome refused,
+            const Deadline& conversation, ProbeOutcome& outcome)
+{
+    if (read != ReplyResult::answered) {
+        outcome = endEarly(pop3, read, conversation);
+        return false;
+    }
+    if (isPositiveReply(reply.text))
+        return true;
+    sayGoodbye(pop3, conversation);
+    outcome = refused;
+    return false;
+}
+
 ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* password, Pop3Reply& reply,
                       const Deadline& conversation)
 {
-    // A server that greets with anything but "+OK" will not serve: it gets
-    // the goodbye and nothing else.
-    ReplyResult read = pop3.readReply(reply, replyDeadline(conversation));
-    if (read != ReplyResult::answered)
-        return endEarly(pop3, read, conversation);
-    if (!isPositiveReply(reply.text)) {
-        sayGoodbye(pop3, conversation);
-        return ProbeOutcome::greetingRefused;
-    }
     // The password goes only where it is asked for: never after a refused
-    // USER, which may be the refusal of a login without encryption.
-    read = command(pop3, "USER", account, reply, conversation);
-    if (read != ReplyResult::answered)
-        return endEarly(pop3, read, conversation);
-    if (!isPositiveReply(reply.text)) {
-        sayGoodbye(pop3, conversation);
-        return ProbeOutcome::userRefused;
-    }
-    read = command(pop3, "PASS", password, reply, conversation);
+    // greeting, nor after a refused USER, which may be the refusal of a login
+    // without encryption.
+    ProbeOutcome outcome;
+    if (!goesOn(pop3, pop3.readReply(reply, replyDeadline(conversation)), reply, ProbeOutcome::greetingRefused,
+                conversation, outcome) ||
+        !goesOn(pop3, command(pop3, "USER", account, reply, conversation), reply, ProbeOutcome::userRefused,
+                conversation, outcome))
+        return outcome;
+    ReplyResult read = command(pop3, "PASS", password, reply, conversation);
     if (read != ReplyResult::answered)
         return endEarly(pop3, read, conversation);
     if (!isLoginAccepted(reply.text)) {

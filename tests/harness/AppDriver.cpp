@@ -14,7 +14,6 @@
 namespace {
 
 const char kMainCaption[] = "Quillora V2.10";
-const DWORD kPollPause = 20;  // ms between looks at the program's windows
 
 std::string tempFolder()
 {
@@ -80,19 +79,6 @@ BOOL CALLBACK findByCaption(HWND window, LPARAM param)
         return TRUE;
     search->found = window;
     return FALSE;
-}
-
-template <typename Predicate>
-bool waitUntil(DWORD timeoutMs, Predicate ready)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (ready())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(kPollPause);
-    }
 }
 
 }  // namespace

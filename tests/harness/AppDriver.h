@@ -11,6 +11,17 @@
 #include <string>
 #include <vector>
 
+// Looks every 20 ms until ready answers true; false when the time ran out.
+template <typename Predicate>
+bool waitUntil(DWORD timeoutMs, Predicate ready)
+{
+    for (DWORD start = GetTickCount(); !ready(); Sleep(20)) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+    }
+    return true;
+}
+
 // A SendMessage made on a helper thread, for handlers that open boxes or
 // dialogs: the test answers them meanwhile, then waits for the handler.
 class PendingSend {

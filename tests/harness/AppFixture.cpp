@@ -50,19 +50,11 @@ void AppFixture::startProgram()
 // round a connection is owed) is left for the test to see.
 bool finishRound(DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    while (theApp.checking) {
+    for (DWORD start = GetTickCount(); theApp.checking;) {
         if (GetTickCount() - start >= timeoutMs)
             return false;
-        MSG msg;
-        if (!PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+        if (!AppFixture::dispatchNext())
             MsgWaitForMultipleObjects(0, NULL, FALSE, 100, QS_ALLINPUT);
-            continue;
-        }
-        if (!IsDialogMessageW(theApp.mainWindow, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
     }
     return true;
 }
@@ -73,14 +65,21 @@ void runRound()
     EXPECT_TRUE(finishRound());
 }
 
-void AppFixture::pumpMessages()
+bool AppFixture::dispatchNext()
 {
     MSG msg;
-    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
-        if (theApp.mainWindow && IsDialogMessageW(theApp.mainWindow, &msg))
-            continue;
+    if (!PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+        return false;
+    if (!theApp.mainWindow || !IsDialogMessageW(theApp.mainWindow, &msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+void AppFixture::pumpMessages()
+{
+    while (dispatchNext()) {
     }
 }
 

@@ -11,8 +11,9 @@
 class AppFixture : public ::testing::Test {
 public:
     // Delivers what is waiting in this thread's queue (posted messages,
-    // timers are not waited for).
+    // timers are not waited for); dispatchNext the first of it, if any.
     static void pumpMessages();
+    static bool dispatchNext();
 
 protected:
     void SetUp() override;

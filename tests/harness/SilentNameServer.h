@@ -7,16 +7,34 @@
 
 class SilentNameServer {
 public:
-    SilentNameServer();
-    ~SilentNameServer();
+    SilentNameServer()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        socket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        sockaddr_in at = {};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(53);
+        at.sin_addr.s_addr = inet_addr("127.0.0.53");
+        listening_ = socket_ != INVALID_SOCKET && bind(socket_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
+    }
+    ~SilentNameServer()
+    {
+        closesocket(socket_);
+        WSACleanup();
+    }
     SilentNameServer(const SilentNameServer&) = delete;
     SilentNameServer& operator=(const SilentNameServer&) = delete;
 
     bool listening() const { return listening_; }
     // Whether a question has arrived.
-    bool asked() const;
+    bool asked() const
+    {
+        u_long waiting = 0;
+        return ioctlsocket(socket_, FIONREAD, &waiting) == 0 && waiting > 0;
+    }
 
 private:
-    SOCKET socket_;
-    bool listening_;
+    SOCKET socket_ = INVALID_SOCKET;
+    bool listening_ = false;
 };

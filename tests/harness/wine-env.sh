@@ -15,12 +15,12 @@ readonly QUILLORA_WINE64=${QUILLORA_WINE64:-/usr/lib/wine/wine64}
 # first on PATH for these scripts and everything they start (the tests run
 # "wine" on the host too).
 _wine_env_shims() {
-  local bin=$1/bin tool
+  local bin=$1/bin tool program
   mkdir -p "$bin"
-  printf '#!/bin/sh\nexec %s "$@"\n' "$QUILLORA_WINE64" > "$bin/wine.new"
-  chmod 755 "$bin/wine.new" && mv -f "$bin/wine.new" "$bin/wine"
-  for tool in wineboot winepath regedit reg; do
-    printf '#!/bin/sh\nexec %s %s.exe "$@"\n' "$QUILLORA_WINE64" "$tool" > "$bin/$tool.new"
+  for tool in wine wineboot winepath regedit reg; do
+    program=" $tool.exe"
+    [ "$tool" = wine ] && program=
+    printf '#!/bin/sh\nexec %s%s "$@"\n' "$QUILLORA_WINE64" "$program" > "$bin/$tool.new"
     chmod 755 "$bin/$tool.new" && mv -f "$bin/$tool.new" "$bin/$tool"
   done
 }

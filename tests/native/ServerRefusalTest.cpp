@@ -13,8 +13,6 @@ TEST(ServerRefusal, WhatARefusalSays)
         bool plainText;
         RefusalCode code;
     } rows[] = {
-        {"-ERR [AUTH] Plaintext authentication disallowed on non-secure (SSL/TLS) connections.\r\n", true,
-         RefusalCode::none},
         {"-ERR Plaintext authentication disallowed on non-secure (SSL/TLS) connections.\r\n", true, RefusalCode::none},
         {"-ERR [AUTH] Use SSL.\r\n", true, RefusalCode::none},
         {"-ERR Must issue a STARTTLS command first.\r\n", true, RefusalCode::none},

@@ -319,15 +319,15 @@ TEST_F(Probe, ARefusalIsToldInTheServersWordsAndNoPasswordFollowsIt)
         "アカウント、パスワードに間違いがあるかもしれません。\n設定をご確認ください。\n"
         "サーバがビジー状態であったりする場合もあります。";
     const std::string words = "\nサーバの応答：";
+    auto repeated = [](const std::string& piece, size_t size) {
+        std::string text;
+        while (text.size() < size)
+            text += piece;
+        return text.substr(0, size);
+    };
     // 470 bytes with the line end: control bytes, a NUL and Shift_JIS among the text.
-    std::string garbled;
-    while (garbled.size() < 463)
-        garbled += std::string("ab\t\xE9\x01\x7F\x00" "cd", 9);
-    garbled.resize(463);
-    std::string shown;
-    while (shown.size() < kServerWordsLength)
-        shown += "ab?????cd";
-    shown.resize(kServerWordsLength);
+    const std::string garbled = repeated(std::string("ab\t\xE9\x01\x7F\x00" "cd", 9), 463);
+    const std::string shown = repeated("ab?????cd", kServerWordsLength);
     const std::string gmail = "[AUTH] Application-specific password required: "
                               "https://support.google.com/accounts/answer/185833";
     const struct {

@@ -31,18 +31,14 @@ protected:
         KillTimer(theApp.mainWindow, kSchedulerTimer);
     }
     // Each waits for the end of the round it may start.
-    static void timer(int times = 1)
-    {
-        while (times-- > 0)
-            sendAndFinish(WM_TIMER, 0, 0);
-    }
-    static void click() { sendAndFinish(WM_TRAYNOTIFY, 0, WM_LBUTTONUP); }
-    static void checkNow() { sendAndFinish(WM_COMMAND, IDM_CHECK_NOW, 0); }
-    static void sendAndFinish(UINT message, WPARAM wParam, LPARAM lParam)
+    static void send(UINT message, WPARAM wParam, LPARAM lParam)
     {
         SendMessageA(theApp.mainWindow, message, wParam, lParam);
         ASSERT_TRUE(finishRound());
     }
+    static void timer(int times = 1) { while (times-- > 0) send(WM_TIMER, 0, 0); }
+    static void click() { send(WM_TRAYNOTIFY, 0, WM_LBUTTONUP); }
+    static void checkNow() { send(WM_COMMAND, IDM_CHECK_NOW, 0); }
     // Looking stops it; the tests drive time themselves.
     static bool timerRuns() { return KillTimer(theApp.mainWindow, kSchedulerTimer) != 0; }
     // A fresh program for the next case of a table; the server stays.

@@ -530,40 +530,23 @@ TEST_F(SettingsFile, AFileOfThe32BitVersionIsReadWholeAndWrittenBackByteForByte)
 {
     ASSERT_TRUE(writeFile(iniPath, kFileOf32BitVersion));
     startProgram();
-    EXPECT_EQ((Lines{"山田 太郎", "鈴木 花子"}), listLines());
-    const SettingsRecord& settings = theApp.settings;
-    EXPECT_EQ(1, settings.reportOnTop);
-    EXPECT_EQ(0, settings.reportUnread);
-    EXPECT_EQ(1, settings.reportPerUser);
-    EXPECT_EQ(1, settings.lanMode);
-    EXPECT_EQ(1, settings.endRoundOnLaunch);
-    EXPECT_EQ(15, settings.intervalMinutes);
-    EXPECT_EQ(2, settings.accountCount);
-    for (int box : {IDC_REPORT_ON_TOP, IDC_REPORT_PER_USER, IDC_LAN_MODE, IDC_END_ROUND_ON_LAUNCH})
-        EXPECT_TRUE(isChecked(box)) << box;
-    EXPECT_FALSE(isChecked(IDC_REPORT_UNREAD));
-    EXPECT_EQ(15u, GetDlgItemInt(theApp.mainWindow, IDC_INTERVAL, NULL, TRUE));
-
+    SettingsRecord settings = makeSettings(2, 15);
+    settings.reportOnTop = settings.reportPerUser = settings.lanMode = settings.endRoundOnLaunch = 1;
+    EXPECT_EQ(0, memcmp(&settings, &theApp.settings, sizeof settings));
     const struct {
-        const char *userName, *account, *password, *server, *mailerPath, *wholeAccount, *wholePassword;
-        uint8_t launchMailer;
+        AccountRecord record;   // every field, the bytes after each text zero
+        const char *wholeAccount, *wholePassword;
     } accounts[] = {
-        {"山田 太郎", "taro", "p@ss word", "pop.example.jp:995", "C:\\Program Files\\Mail\\mail.exe", "taro",
-         "p@ss word", 1},
-        {"鈴木 花子", "hanako.suzuki.longname@example-", "Pw-0123456789-abcdefghij-KLMNOP", "127.0.0.1", "",
-         "hanako.suzuki.longname@example-mail.co.jp", "Pw-0123456789-abcdefghij-KLMNOPQRST", 0},
+        {makeAccount("山田 太郎", "taro", "p@ss word", "pop.example.jp:995", "C:\\Program Files\\Mail\\mail.exe", true),
+         "taro", "p@ss word"},
+        {makeAccount("鈴木 花子", "hanako.suzuki.longname@example-", "Pw-0123456789-abcdefghij-KLMNOP", "127.0.0.1"),
+         "hanako.suzuki.longname@example-mail.co.jp", "Pw-0123456789-abcdefghij-KLMNOPQRST"},
     };
     for (int n = 1; n <= 2; ++n) {
         const auto& a = accounts[n - 1];
         SCOPED_TRACE(a.wholeAccount);
         ASSERT_TRUE(theApp.readAccountRecord(n));
-        const AccountRecord& record = theApp.workRecord;
-        EXPECT_STREQ(a.userName, record.userName);
-        EXPECT_STREQ(a.account, record.account);
-        EXPECT_STREQ(a.password, record.password);
-        EXPECT_STREQ(a.server, record.server);
-        EXPECT_EQ(a.launchMailer, record.launchMailer);
-        EXPECT_STREQ(a.mailerPath, record.mailerPath);
+        EXPECT_EQ(0, memcmp(&a.record, &theApp.workRecord, sizeof a.record)) << theApp.workRecord.userName;
         EXPECT_STREQ(a.wholeAccount, theApp.workAccount);
         EXPECT_STREQ(a.wholePassword, theApp.workPassword);
         ASSERT_TRUE(theApp.writeAccountRecord(n));
