@@ -256,14 +256,15 @@ void soak()
     server.keepNoRecords();
     startProgramInProcess(server.address(), true);
     BoxResponder boxes;
+    const DWORD threadsAtRest = currentUsage().threads;
     probeRepeatedly(20);          // settle caches and lazily made objects
     openTrayMenuRepeatedly(20);
-    ResourceUsage before = currentUsage();
+    ResourceUsage before = usageAtRest(threadsAtRest);
     LARGE_INTEGER start = now();
     probeRepeatedly(10000);
     double probeMs = elapsedMs(start);
     openTrayMenuRepeatedly(1000);
-    ResourceUsage after = currentUsage();
+    ResourceUsage after = usageAtRest(threadsAtRest);
     row("soak: 10,000 probes with a report each", format("%.2f ms per probe", probeMs / 10000), "");
     row("soak: reports answered", std::to_string(boxes.count()), "");
     row("soak: 1,000 tray menu openings", "done", "");

@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 
@@ -57,6 +58,21 @@ DWORD countGdiObjectsByProbing()
     return count;
 }
 
+DWORD countThreads()
+{
+    DWORD count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    const DWORD self = GetCurrentProcessId();
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == self;
+    CloseHandle(snapshot);
+    return count;
+}
+
 }  // namespace
 
 ResourceUsage currentUsage()
@@ -77,7 +93,20 @@ ResourceUsage currentUsage()
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(process, &memory, sizeof memory);
     usage.privateBytes = memory.PagefileUsage;
+    usage.threads = countThreads();
     return usage;
+}
+
+ResourceUsage usageAtRest(DWORD threadsAtRest, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (countThreads() > threadsAtRest && GetTickCount() - start < timeoutMs) {
+        MSG msg;
+        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        Sleep(50);
+    }
+    return currentUsage();
 }
 
 std::string describe(const ResourceUsage& usage)
@@ -86,8 +115,8 @@ std::string describe(const ResourceUsage& usage)
     snprintf(objects, sizeof objects, usage.objectsProbed ? "%lu USER, %lu GDI (probed)" : "%lu USER, %lu GDI",
              usage.userObjects, usage.gdiObjects);
     char text[160];
-    snprintf(text, sizeof text, "%lu handles, %s, %lu KiB private", usage.handles, objects,
-             static_cast<unsigned long>(usage.privateBytes / 1024));
+    snprintf(text, sizeof text, "%lu handles, %s, %lu KiB private, %lu threads", usage.handles, objects,
+             static_cast<unsigned long>(usage.privateBytes / 1024), usage.threads);
     return text;
 }
 

@@ -12,9 +12,14 @@ struct ResourceUsage {
     DWORD gdiObjects = 0;
     bool objectsProbed = false;  // the platform counts no objects (Wine): see Soak.cpp
     SIZE_T privateBytes = 0;
+    DWORD threads = 0;
 };
 
 ResourceUsage currentUsage();
+// The same once the thread pool's idle workers have ended (a worker's stack
+// is private memory too), waiting at most timeoutMs for the process to be
+// back at threadsAtRest threads; threads tells whether it got there.
+ResourceUsage usageAtRest(DWORD threadsAtRest, DWORD timeoutMs = 30000);
 std::string describe(const ResourceUsage& usage);
 
 // The program's main window and tray icon in this process, as start-up makes

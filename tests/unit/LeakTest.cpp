@@ -26,16 +26,19 @@ TEST_F(Leak, ProbesAndTrayMenusHoldNothingMoreTheLongerTheyRun)
     server.on("STAT", pop3Reply("+OK 1 100\r\n"));
     server.keepNoRecords();
     startProgramInProcess(server.address(), true);   // a report box every probe
+    // Each conversation runs on a pool thread; measured with one of them
+    // still idling, the memory would carry its stack.
+    const DWORD threadsAtRest = currentUsage().threads;
     probeRepeatedly(50);
     openTrayMenuRepeatedly(20);
 
-    ResourceUsage settled = currentUsage();
+    ResourceUsage settled = usageAtRest(threadsAtRest);
     probeRepeatedly(kProbesPerHalf);
     openTrayMenuRepeatedly(kMenusPerHalf);
-    ResourceUsage half = currentUsage();
+    ResourceUsage half = usageAtRest(threadsAtRest);
     probeRepeatedly(kProbesPerHalf);
     openTrayMenuRepeatedly(kMenusPerHalf);
-    ResourceUsage full = currentUsage();
+    ResourceUsage full = usageAtRest(threadsAtRest);
     printf("leak check: settled %s\nleak check: half    %s\nleak check: full    %s\n",
            describe(settled).c_str(), describe(half).c_str(), describe(full).c_str());
 
@@ -50,6 +53,7 @@ TEST_F(Leak, ProbesAndTrayMenusHoldNothingMoreTheLongerTheyRun)
     EXPECT_EQ(50 + 2 * kProbesPerHalf, reports) << "every probe reported once";
     EXPECT_EQ("", others) << "no box but the reports";
     EXPECT_EQ(50 + 2 * kProbesPerHalf, server.connections());
+    EXPECT_EQ(threadsAtRest, full.threads) << "every conversation's thread ended";
     EXPECT_LE(full.handles, half.handles + kHandleSlack);
     EXPECT_LE(half.handles, settled.handles + kHandleSlack);
     EXPECT_LE(full.privateBytes, half.privateBytes + kMemorySlack);
