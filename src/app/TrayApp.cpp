@@ -8,8 +8,6 @@ TrayApp::~TrayApp()
     if (instanceMutex)
         CloseHandle(instanceMutex);
     removeTrayIcon();
-    if (trayIcon.hIcon)
-        DestroyIcon(trayIcon.hIcon);
 }
 
 bool TrayApp::claimSingleInstance(const wchar_t* name)

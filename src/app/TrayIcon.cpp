@@ -19,13 +19,14 @@ PNOTIFYICONDATAW asShellRecord(NotifyIconDataV1& icon)
 }
 
 // At the size the tray shows it (the small-icon size of the display's
-// scale), so that the shell need not shrink a 32 x 32 image itself. Such an
-// icon is the program's own and is destroyed once replaced.
+// scale), so that the shell need not shrink a 32 x 32 image itself. Shared:
+// the system loads each of the four once and keeps it, so a round that
+// changes the icon twice makes and frees nothing, and none is destroyed here.
 HICON loadTrayImage(HINSTANCE instance, int iconId)
 {
     return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                         LR_DEFAULTCOLOR));
+                                         LR_DEFAULTCOLOR | LR_SHARED));
 }
 
 }  // namespace
@@ -50,7 +51,6 @@ bool TrayApp::setTrayIcon(int iconId, const wchar_t* tip)
         return false;
     // The shell keeps a copy of what it was given; ours stays for a shell
     // that has to be told again.
-    HICON replaced = trayIcon.hIcon;
     trayIcon.hIcon = loadTrayImage(instance, iconId);
     copyTip(trayIcon, tip);
     bool accepted = false;
@@ -61,8 +61,6 @@ bool TrayApp::setTrayIcon(int iconId, const wchar_t* tip)
     }
     if (!accepted)
         restoreTrayIcon();
-    if (replaced)
-        DestroyIcon(replaced);
     return true;
 }
 
