@@ -131,13 +131,32 @@ AppDriver::~AppDriver()
 std::string AppDriver::programPath() const { return folder_ + "\\Quillora.exe"; }
 std::string AppDriver::iniPath() const { return folder_ + "\\Quillora.ini"; }
 
+namespace {
+
+// Under Wine a start has failed at once, before anything of the program
+// ran (seen once, on a fresh machine): the error is printed and the start
+// tried again.
+bool launch(const std::string& program, const std::string& folder, PROCESS_INFORMATION& process)
+{
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        std::string commandLine = "\"" + program + "\"";
+        if (CreateProcessA(program.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(),
+                           &startup, &process))
+            return true;
+        fprintf(stderr, "CreateProcess of %s failed with %lu (try %d)\n", program.c_str(), GetLastError(),
+                attempt);
+        Sleep(500);
+    }
+    return false;
+}
+
+}  // namespace
+
 bool AppDriver::start()
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    std::string commandLine = "\"" + programPath() + "\"";
-    if (!CreateProcessA(programPath().c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
-                        folder_.c_str(), &startup, &process_))
+    if (!launch(programPath(), folder_, process_))
         return false;
     processId_ = process_.dwProcessId;
     WindowSearch search = {processId_, kMainCaption, NULL};
@@ -158,12 +177,8 @@ bool AppDriver::start()
 
 HANDLE AppDriver::startSecondCopy()
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION second = {};
-    std::string commandLine = "\"" + programPath() + "\"";
-    if (!CreateProcessA(programPath().c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
-                        folder_.c_str(), &startup, &second))
+    if (!launch(programPath(), folder_, second))
         return NULL;
     CloseHandle(second.hThread);
     return second.hProcess;
