@@ -11,7 +11,7 @@
 #include "TestSettings.h"
 #include "app/MailCheckerApp.h"
 #include "checking/MailboxCheck.h"
-#include "checking/Pop3Connection.h"
+#include "checking/pop3/Pop3Connection.h"
 
 #include <cstdio>
 #include <cstring>

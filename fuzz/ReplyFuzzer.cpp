@@ -1,9 +1,9 @@
 // Feeds arbitrary server bytes to the reply framing and the reply parsing and
 // checks both against small references written a different way (std::string,
 // find and strtoll).
-#include "checking/ReplyFramer.h"
-#include "checking/ServerRefusal.h"
-#include "checking/StatReply.h"
+#include "checking/pop3/ReplyFramer.h"
+#include "checking/pop3/ServerRefusal.h"
+#include "checking/pop3/StatReply.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,8 +2,8 @@
 // lives in the one static instance, theApp.
 #pragma once
 #include "app/DialupTrayApp.h"
-#include "checking/Pop3Conversation.h"
-#include "checking/StatReply.h"
+#include "checking/pop3/Pop3Conversation.h"
+#include "checking/pop3/StatReply.h"
 #include "config/Records.h"
 
 struct MailboxCheck;

@@ -1,7 +1,7 @@
 // Turning a STAT reply into a report: only changes of a mailbox are news,
 // unless the user asked to hear of every non-empty mailbox on every round.
 #include "app/MailCheckerApp.h"
-#include "checking/StatReply.h"
+#include "checking/pop3/StatReply.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 

@@ -5,7 +5,7 @@
 // moment: its connection is then closed and nothing more is sent. The
 // worker touches nothing but the check itself.
 #pragma once
-#include "checking/Pop3Conversation.h"
+#include "checking/pop3/Pop3Conversation.h"
 
 #include <windows.h>
 

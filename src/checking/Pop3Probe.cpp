@@ -4,8 +4,8 @@
 // ended, shows its outcome.
 #include "app/MailCheckerApp.h"
 #include "checking/MailboxCheck.h"
-#include "checking/ServerAddress.h"
-#include "checking/ServerRefusal.h"
+#include "checking/pop3/ServerAddress.h"
+#include "checking/pop3/ServerRefusal.h"
 #include "config/FieldText.h"
 #include "resources/Messages.h"
 

@@ -1,5 +1,5 @@
 #include "config/FieldText.h"
-#include "config/HeapArray.h"
+#include "base/HeapArray.h"
 #include "config/Records.h"
 
 namespace {

@@ -4,8 +4,8 @@
 // it. Each step is tried again until a deadline, which the steps of one save
 // (or of start-up) share, so that the window never waits long in all.
 #pragma once
-#include "checking/Deadline.h"
-#include "config/HeapArray.h"
+#include "base/Deadline.h"
+#include "base/HeapArray.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 // see a first section behind a UTF-8 byte-order mark and take a UTF-16 BE
 // file for ANSI text, and Notepad saves both.
 #pragma once
-#include "config/HeapArray.h"
+#include "base/HeapArray.h"
 #include "config/ProfileText.h"
 #include "config/Records.h"
 

@@ -14,9 +14,9 @@
 // Wine alike do. Text with no Shift_JIS form would be lost: such a file is
 // not changed.
 #pragma once
-#include "checking/Deadline.h"
+#include "base/Deadline.h"
 #include "config/FileSteps.h"
-#include "config/HeapArray.h"
+#include "base/HeapArray.h"
 #include "config/Records.h"
 
 #include <windows.h>

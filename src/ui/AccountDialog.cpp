@@ -2,9 +2,9 @@
 // or for the selected one (editMode 1).
 #include "ui/AccountDialog.h"
 #include "app/MailCheckerApp.h"
-#include "checking/ServerAddress.h"
+#include "checking/pop3/ServerAddress.h"
 #include "config/FieldText.h"
-#include "config/HeapArray.h"
+#include "base/HeapArray.h"
 #include "config/SettingsFileChange.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"

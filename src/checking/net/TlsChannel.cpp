@@ -1,8 +1,7 @@
 // The chain parameters with their later fields, among them the bound on
 // fetching a missing certificate; wincrypt.h declares them only when asked.
 #define CERT_CHAIN_PARA_HAS_EXTRA_FIELDS
-#include "checking/TlsChannel.h"
-#include "checking/ServerAddress.h"
+#include "checking/net/TlsChannel.h"
 
 #include <cstring>
 #include <wincrypt.h>

@@ -2,8 +2,7 @@
 // crypt32) over a connected socket: the handshake, the check of the server's
 // certificate, and records encrypted and decrypted.
 #pragma once
-#include "checking/BoundedSocket.h"
-#include "checking/ServerAddress.h"
+#include "checking/net/BoundedSocket.h"
 
 #define SECURITY_WIN32
 #include <security.h>
@@ -63,7 +62,7 @@ private:
     SecPkgContext_StreamSizes sizes_;
     // The server's name as typed, the target of the handshake and the name
     // its certificate must carry.
-    wchar_t                   host_[sizeof(ServerAddress::host)];
+    wchar_t                   host_[kHostNameSize];
 
     // Bytes as received, not yet decrypted: room for the largest record.
     char   records_[kLargestRecord];

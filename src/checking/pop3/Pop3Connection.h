@@ -2,9 +2,9 @@
 // reply lines in, every wait bounded so that a silent or trickling server
 // cannot hold the program.
 #pragma once
-#include "checking/BoundedSocket.h"
-#include "checking/ReplyFramer.h"
-#include "checking/TlsChannel.h"
+#include "checking/net/BoundedSocket.h"
+#include "checking/pop3/ReplyFramer.h"
+#include "checking/net/TlsChannel.h"
 
 // How long the probe waits. A wrong password makes some servers pause a few
 // seconds before answering, so the reply bound is well beyond that; the

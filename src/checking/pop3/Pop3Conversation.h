@@ -3,8 +3,8 @@
 // nothing; by the time it returns the connection is closed, so the caller's
 // boxes never keep the server's mailbox locked.
 #pragma once
-#include "checking/AbandonSignal.h"
-#include "checking/ReplyFramer.h"
+#include "checking/net/AbandonSignal.h"
+#include "checking/pop3/ReplyFramer.h"
 #include "config/Records.h"
 
 enum class ProbeOutcome {

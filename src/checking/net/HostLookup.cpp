@@ -1,5 +1,4 @@
-#include "checking/HostLookup.h"
-#include "config/Records.h"
+#include "checking/net/HostLookup.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +9,7 @@ namespace {
 struct Lookup {
     LONG    holders;
     HANDLE  done;
-    char    name[sizeof(AccountRecord::server)];
+    char    name[kHostNameSize];
     bool    found;
     in_addr address;
 };

@@ -1,7 +1,7 @@
 // Name resolution with a bound: the resolver of the system may wait on a
 // slow name server for as long as it likes, and the program must not.
 #pragma once
-#include <winsock2.h>
+#include "checking/net/BoundedSocket.h"
 
 const DWORD kLookupTimeoutSeconds = 15;
 

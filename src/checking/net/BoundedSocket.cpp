@@ -1,4 +1,4 @@
-#include "checking/BoundedSocket.h"
+#include "checking/net/BoundedSocket.h"
 
 WinsockSession::WinsockSession()
 {

@@ -9,8 +9,11 @@
 #pragma once
 #include <winsock2.h>
 
-#include "checking/AbandonSignal.h"
-#include "checking/Deadline.h"
+#include "checking/net/AbandonSignal.h"
+
+// Room for any host name with its terminator: DNS allows 253 characters.
+const size_t kHostNameSize = 256;
+#include "base/Deadline.h"
 
 // Starts the socket library and cleans it up again.
 class WinsockSession {

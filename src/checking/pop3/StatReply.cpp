@@ -1,4 +1,4 @@
-#include "checking/StatReply.h"
+#include "checking/pop3/StatReply.h"
 
 #include <climits>
 #include <cstring>

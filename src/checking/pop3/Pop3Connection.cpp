@@ -1,4 +1,4 @@
-#include "checking/Pop3Connection.h"
+#include "checking/pop3/Pop3Connection.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "checking/Pop3Conversation.h"
-#include "checking/HostLookup.h"
-#include "checking/Pop3Connection.h"
-#include "checking/ServerAddress.h"
-#include "checking/ServerRefusal.h"
-#include "checking/StatReply.h"
+#include "checking/pop3/Pop3Conversation.h"
+#include "checking/net/HostLookup.h"
+#include "checking/pop3/Pop3Connection.h"
+#include "checking/pop3/ServerAddress.h"
+#include "checking/pop3/ServerRefusal.h"
+#include "checking/pop3/StatReply.h"
 #include "config/Records.h"
 
 #include <cstdio>
