@@ -2,11 +2,11 @@
 // lives in the one static instance, theApp.
 #pragma once
 #include "app/DialupTrayApp.h"
+#include "checking/MailboxCheck.h"
 #include "checking/pop3/Pop3Conversation.h"
 #include "checking/pop3/StatReply.h"
 #include "config/Records.h"
 
-struct MailboxCheck;
 
 // Posted to the main window when a probe's conversation has ended; wParam
 // is the serial number its probe was given.

@@ -9,7 +9,10 @@
 
 #include <windows.h>
 
-struct MailboxCheck;
+struct MailboxCheckWork;
+template <typename Work>
+class PoolTask;
+typedef PoolTask<MailboxCheckWork> MailboxCheck;
 
 // Starts the conversation. Once it has ended, message is posted to window
 // with serial as its wParam, unless the check was abandoned first. NULL when

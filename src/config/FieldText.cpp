@@ -2,12 +2,6 @@
 #include "base/HeapArray.h"
 #include "config/Records.h"
 
-namespace {
-
-const UINT kShiftJis = 932;
-
-}  // namespace
-
 void fieldToWide(const char* field, wchar_t* wide, int capacity)
 {
     if (capacity <= 0)

@@ -102,8 +102,3 @@ bool keepAside(const wchar_t* path, KeptPath& kept, const Deadline& deadline)
     }
     return false;
 }
-
-bool sameBytes(const HeapArray<char>& a, const HeapArray<char>& b)
-{
-    return a.size() == b.size() && (a.size() == 0 || memcmp(a.begin(), b.begin(), a.size()) == 0);
-}

@@ -1,5 +1,6 @@
 #include "config/SettingsFile.h"
 #include "app/MailCheckerApp.h"
+#include "config/FileSteps.h"
 #include "config/SettingsFileChange.h"
 
 #include <cstdint>
@@ -92,14 +93,9 @@ bool readSettingsText(ProfileText& text)
     wchar_t path[MAX_PATH];
     if (!TrayApp::settingsFilePath(path))
         return false;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    // Read as it stands: a file another program holds is not waited for.
     HeapArray<char> bytes;
-    bool read = readWholeFile(file, bytes);
-    CloseHandle(file);
-    return read && text.take(bytes.begin(), bytes.size());
+    return readFileWhenFree(path, bytes, Deadline::inMs(0)) && text.take(bytes.begin(), bytes.size());
 }
 
 bool holdsSettingsValue(const HeapArray<char>& bytes)

@@ -1,5 +1,6 @@
 #include "config/SettingsFileChange.h"
 #include "app/TrayApp.h"
+#include "config/FieldText.h"
 #include "config/ProfileText.h"
 #include "config/SettingsFile.h"
 
@@ -7,8 +8,6 @@
 #include <cwchar>
 
 namespace {
-
-const UINT kShiftJis = 932;
 
 // The original's text as the copy starts it. Windows' profile functions
 // take a file with a UTF-8 byte-order mark for ANSI text (and write a second
@@ -242,7 +241,7 @@ bool SettingsFileChange::commit()
     committed_ = true;
     // What a network share or a stick gives back is what counts.
     HeapArray<char> onDisk;
-    return readFileWhenFree(filePath_, onDisk, heldDeadline_) && sameBytes(onDisk, verified_);
+    return readFileWhenFree(filePath_, onDisk, heldDeadline_) && onDisk.sameAs(verified_);
 }
 
 // Wine's profile functions answer success on a full disk although the file
@@ -304,5 +303,5 @@ bool restoreLeftoverCopy(LeftoverCopy& leftover)
     if (!moveFileWhenFree(leftover.copyPath, leftover.filePath, MOVEFILE_WRITE_THROUGH, deadline))
         return false;
     HeapArray<char> restored;
-    return readFileWhenFree(leftover.filePath, restored, deadline) && sameBytes(restored, copy);
+    return readFileWhenFree(leftover.filePath, restored, deadline) && restored.sameAs(copy);
 }

@@ -1,13 +1,9 @@
 #include "checking/pop3/ServerRefusal.h"
+#include "base/AsciiCase.h"
 
 #include <cstring>
 
 namespace {
-
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool startsWith(const char* text, const char* start)
 {
