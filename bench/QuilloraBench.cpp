@@ -10,7 +10,7 @@
 #include "Soak.h"
 #include "TestSettings.h"
 #include "app/MailCheckerApp.h"
-#include "checking/MailboxCheck.h"
+#include "checking/ProbeWorker.h"
 #include "checking/pop3/Pop3Connection.h"
 
 #include <cstdio>
@@ -60,11 +60,11 @@ void probeOnce(int accountNumber)
     if (!theApp.probeAccount(accountNumber))
         return;
     MSG done;
-    while (!PeekMessageW(&done, theApp.mainWindow, WM_MAILBOX_CHECKED, WM_MAILBOX_CHECKED, PM_REMOVE))
+    while (!PeekMessageW(&done, theApp.mainWindow, WM_PROBE_ENDED, WM_PROBE_ENDED, PM_REMOVE))
         MsgWaitForMultipleObjects(0, NULL, FALSE, INFINITE, QS_POSTMESSAGE);
     Pop3Reply statReply;
-    ProbeOutcome outcome = finishMailboxCheck(theApp.runningCheck, statReply);
-    theApp.runningCheck = NULL;
+    ProbeOutcome outcome = finishProbe(theApp.runningProbe, statReply);
+    theApp.runningProbe = NULL;
     theApp.reportProbe(outcome, statReply);
 }
 

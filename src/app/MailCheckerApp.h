@@ -2,15 +2,11 @@
 // lives in the one static instance, theApp.
 #pragma once
 #include "app/DialupTrayApp.h"
-#include "checking/MailboxCheck.h"
-#include "checking/pop3/Pop3Conversation.h"
+#include "checking/ProbeWorker.h"
+#include "checking/pop3/Pop3Probe.h"
 #include "checking/pop3/StatReply.h"
 #include "config/Records.h"
 
-
-// Posted to the main window when a probe's conversation has ended; wParam
-// is the serial number its probe was given.
-const UINT WM_MAILBOX_CHECKED = WM_APP + 101;
 
 // lastStatus has a slot for each of the accounts 1..kStatusSlots - 1.
 const int kStatusSlots = 16;
@@ -49,7 +45,7 @@ public:
     // account's probe (NULL while none runs) with the serial number that
     // tells its message from an abandoned one's, and what the report needs.
     int            roundAccount;
-    MailboxCheck*  runningCheck;
+    ProbeWorker*  runningProbe;
     WPARAM         checkSerial;
     CheckedAccount probedAccount;
     // A dial-up connection came up during the round: its round follows.
@@ -57,7 +53,7 @@ public:
 
     MailCheckerApp()
         : elapsedSeconds(0), editMode(0), checking(0), deferredListCommand(0), roundAccount(0),
-          runningCheck(NULL), checkSerial(0), roundOwed(0)
+          runningProbe(NULL), checkSerial(0), roundOwed(0)
     {
     }
 
@@ -78,7 +74,7 @@ public:
     void tick();
     void checkRound();
     void probeNextAccount();
-    void onMailboxChecked(WPARAM serial);
+    void onProbeWorkered(WPARAM serial);
     void endRound();
     // Closes the connection of the conversation under way; nothing more is
     // sent, no box follows.

@@ -1,5 +1,5 @@
 #include "app/TrayApp.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 
 TrayApp::~TrayApp()
 {

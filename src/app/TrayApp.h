@@ -4,8 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The tray callback; lParam carries the mouse message over the icon.
-const UINT WM_TRAYNOTIFY = WM_APP + 100;
+#include "resources/resource.h"
 
 // The first wide layout of NOTIFYICONDATAW, without the fields later shells
 // added. The shell accepts it by its size, and every shell knows it.

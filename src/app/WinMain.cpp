@@ -2,7 +2,7 @@
 // scheduler, and then the message loop until "終了".
 #include "app/MailCheckerApp.h"
 #include "checking/Scheduler.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 #include "resources/resource.h"
 #include "ui/MainWindow.h"
 

@@ -2,7 +2,7 @@
 // unless the user asked to hear of every non-empty mailbox on every round.
 #include "app/MailCheckerApp.h"
 #include "checking/pop3/StatReply.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 #include "resources/resource.h"
 
 #include <cstring>

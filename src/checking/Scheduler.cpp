@@ -1,7 +1,7 @@
 // When mail is checked: the 3-second timer follows the dial-up connection and
 // counts the seconds towards the user's interval; a round probes every account.
 #include "app/MailCheckerApp.h"
-#include "checking/MailboxCheck.h"
+#include "checking/ProbeWorker.h"
 #include "checking/Scheduler.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -69,7 +69,7 @@ void MailCheckerApp::checkRound()
 }
 
 // Starts the probe of the next account: its conversation's end goes on with
-// the round (onMailboxChecked). With no account left the round ends; so it
+// the round (onProbeWorkered). With no account left the round ends; so it
 // does once "終了" was chosen while a box was up.
 void MailCheckerApp::probeNextAccount()
 {
@@ -83,14 +83,14 @@ void MailCheckerApp::probeNextAccount()
     endRound();
 }
 
-void MailCheckerApp::onMailboxChecked(WPARAM serial)
+void MailCheckerApp::onProbeWorkered(WPARAM serial)
 {
     // The word of a conversation that was abandoned is not waited for.
-    if (!runningCheck || serial != checkSerial)
+    if (!runningProbe || serial != checkSerial)
         return;
     Pop3Reply statReply;
-    ProbeOutcome outcome = finishMailboxCheck(runningCheck, statReply);
-    runningCheck = NULL;
+    ProbeOutcome outcome = finishProbe(runningProbe, statReply);
+    runningProbe = NULL;
     if (reportProbe(outcome, statReply) == 1) {
         endRound();
         return;
@@ -128,7 +128,7 @@ void MailCheckerApp::abandonRound()
     // Long enough for the worker to close its connection, which it does at
     // once; a fetch of a certificate cannot be stopped, and is not waited for.
     const DWORD kAbandonWaitMs = 500;
-    if (runningCheck)
-        abandonMailboxCheck(runningCheck, kAbandonWaitMs);
-    runningCheck = NULL;
+    if (runningProbe)
+        abandonProbe(runningProbe, kAbandonWaitMs);
+    runningProbe = NULL;
 }

@@ -6,7 +6,7 @@
 #include "config/FieldText.h"
 #include "base/HeapArray.h"
 #include "config/SettingsFileChange.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 #include "resources/resource.h"
 
 #include <cderr.h>

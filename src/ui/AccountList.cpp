@@ -3,7 +3,7 @@
 #include "app/MailCheckerApp.h"
 #include "config/FieldText.h"
 #include "config/SettingsFileChange.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 #include "resources/resource.h"
 #include "ui/AccountDialog.h"
 

@@ -5,7 +5,7 @@
 #include "checking/Scheduler.h"
 #include "config/SettingsFile.h"
 #include "config/SettingsFileChange.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>
@@ -102,8 +102,8 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TRAYNOTIFY:
         onTrayNotify(lParam);
         break;
-    case WM_MAILBOX_CHECKED:
-        theApp.onMailboxChecked(wParam);
+    case WM_PROBE_ENDED:
+        theApp.onProbeWorkered(wParam);
         break;
     // WM_QUERYENDSESSION takes the default answer, yes, at once: the thread
     // never waits on the network.

@@ -5,10 +5,9 @@
 #include "FakePop3Server.h"
 #include "HostShell.h"
 #include "SilentNameServer.h"
-#include "checking/net/HostLookup.h"
 #include "checking/pop3/Pop3Connection.h"
 #include "checking/pop3/ServerRefusal.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,8 +3,6 @@
 #pragma once
 #include "checking/net/BoundedSocket.h"
 
-const DWORD kLookupTimeoutSeconds = 15;
-
 enum class LookupResult { found, notFound, timedOut, abandoned };
 
 // The first address of the host. The lookup runs on a worker thread; one

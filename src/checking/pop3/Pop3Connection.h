@@ -3,15 +3,17 @@
 // cannot hold the program.
 #pragma once
 #include "checking/net/BoundedSocket.h"
-#include "checking/pop3/ReplyFramer.h"
 #include "checking/net/TlsChannel.h"
+#include "checking/pop3/ReplyFramer.h"
 
-// How long the probe waits. A wrong password makes some servers pause a few
-// seconds before answering, so the reply bound is well beyond that; the
-// conversation bound (from the end of the connect to the close, the TLS
-// handshake included) keeps a server that answers each reply just in time
-// from holding the round for minutes. A server slow to say goodbye after the
-// mailbox was read gets only a short wait.
+// How long the probe waits: for the name lookup, the connect, each reply. A
+// wrong password makes some servers pause a few seconds before answering, so
+// the reply bound is well beyond that; the conversation bound (from the end
+// of the connect to the close, the TLS handshake included) keeps a server
+// that answers each reply just in time from holding the round for minutes. A
+// server slow to say goodbye after the mailbox was read gets only a short
+// wait.
+const DWORD kLookupTimeoutSeconds = 15;
 const DWORD kConnectTimeoutSeconds = 20;
 const DWORD kReplyTimeoutSeconds = 30;
 const DWORD kConversationTimeoutSeconds = 60;

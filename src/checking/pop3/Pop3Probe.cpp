@@ -1,4 +1,5 @@
-#include "checking/pop3/Pop3Conversation.h"
+// The probe of one account on the network, from the name lookup to QUIT.
+#include "checking/pop3/Pop3Probe.h"
 #include "checking/net/HostLookup.h"
 #include "checking/pop3/Pop3Connection.h"
 #include "checking/pop3/ServerAddress.h"
@@ -18,7 +19,7 @@ Deadline replyDeadline(const Deadline& conversation)
 
 // A reply that did not come whole ends the conversation: without it
 // nothing after it means anything.
-ProbeOutcome endEarly(Pop3Connection& pop3, ReplyResult read, const Deadline& conversation)
+ProbeOutcome endAfterBrokenReply(Pop3Connection& pop3, ReplyResult read, const Deadline& conversation)
 {
     // A broken TLS channel can carry nothing more, not even a goodbye; an
     // abandoned conversation says nothing more at all.
@@ -75,11 +76,11 @@ ProbeOutcome outcomeOf(TlsResult tls)
 // The login goes on only after a whole reply that begins with "+OK"; a
 // server that says anything else gets the goodbye and nothing more. False
 // with the outcome set when the conversation ends here.
-bool goesOn(Pop3Connection& pop3, ReplyResult read, const Pop3Reply& reply, ProbeOutcome refused,
-            const Deadline& conversation, ProbeOutcome& outcome)
+bool replyLetsLoginGoOn(Pop3Connection& pop3, ReplyResult read, const Pop3Reply& reply, ProbeOutcome refused,
+                        const Deadline& conversation, ProbeOutcome& outcome)
 {
     if (read != ReplyResult::answered) {
-        outcome = endEarly(pop3, read, conversation);
+        outcome = endAfterBrokenReply(pop3, read, conversation);
         return false;
     }
     if (isPositiveReply(reply.text))
@@ -96,14 +97,14 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
     // greeting, nor after a refused USER, which may be the refusal of a login
     // without encryption.
     ProbeOutcome outcome;
-    if (!goesOn(pop3, pop3.readReply(reply, replyDeadline(conversation)), reply, ProbeOutcome::greetingRefused,
-                conversation, outcome) ||
-        !goesOn(pop3, command(pop3, "USER", account, reply, conversation), reply, ProbeOutcome::userRefused,
-                conversation, outcome))
+    if (!replyLetsLoginGoOn(pop3, pop3.readReply(reply, replyDeadline(conversation)), reply,
+                            ProbeOutcome::greetingRefused, conversation, outcome) ||
+        !replyLetsLoginGoOn(pop3, command(pop3, "USER", account, reply, conversation), reply,
+                            ProbeOutcome::userRefused, conversation, outcome))
         return outcome;
     ReplyResult read = command(pop3, "PASS", password, reply, conversation);
     if (read != ReplyResult::answered)
-        return endEarly(pop3, read, conversation);
+        return endAfterBrokenReply(pop3, read, conversation);
     if (!isLoginAccepted(reply.text)) {
         sayGoodbye(pop3, conversation);
         return isLoginRefused(reply.text) ? ProbeOutcome::loginRefused
@@ -113,14 +114,14 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
     pop3.send("STAT\r\n", statDeadline);
     read = pop3.readReply(reply, statDeadline);
     if (read != ReplyResult::answered)
-        return endEarly(pop3, read, conversation);
+        return endAfterBrokenReply(pop3, read, conversation);
     sayGoodbye(pop3, conversation);
     return ProbeOutcome::mailboxRead;
 }
 
 }  // namespace
 
-ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& reply)
+ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* abandon, Pop3Reply& reply)
 {
     WinsockSession winsock;
     if (!winsock.started())

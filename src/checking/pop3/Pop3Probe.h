@@ -1,7 +1,7 @@
-// One account's check on the network: the name lookup, the connection (with
-// TLS on port 995) and the POP3 exchange USER, PASS, STAT, QUIT. It shows
-// nothing; by the time it returns the connection is closed, so the caller's
-// boxes never keep the server's mailbox locked.
+// One account's probe on the network: the name lookup, the connection, and
+// the conversation over it (TLS on port 995, then USER, PASS, STAT, QUIT). It
+// shows nothing; by the time it returns the connection is closed, so the
+// caller's boxes never keep the server's mailbox locked.
 #pragma once
 #include "checking/net/AbandonSignal.h"
 #include "checking/pop3/ReplyFramer.h"
@@ -28,16 +28,16 @@ enum class ProbeOutcome {
     abandoned,          // the abandon signal was raised: the connection was closed, nothing more sent
 };
 
-// What a conversation sends, copied from the account when it starts: nothing
-// the user does meanwhile changes it.
-struct MailboxRequest {
+// What a probe sends, copied from the account when it starts: nothing the
+// user does meanwhile changes it.
+struct ProbeRequest {
     char server[sizeof(AccountRecord::server)];   // the account's field, "host" or "host:port"
     char account[kLongTextSize];                  // whole, Shift_JIS
     char password[kLongTextSize];
 };
 
-// Holds the calling thread for as long as the conversation takes, within
-// its bounds; raising abandon (NULL for none) ends it at once. reply holds
+// Holds the calling thread for as long as the probe takes, within its
+// bounds; raising abandon (NULL for none) ends it at once. reply holds
 // the reply to STAT on mailboxRead, and the refusal on greetingRefused,
 // userRefused, loginRefused and loginUnexpected.
-ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& reply);
+ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* abandon, Pop3Reply& reply);

@@ -3,11 +3,11 @@
 // conversation runs on a worker thread; this side starts it and, once it has
 // ended, shows its outcome.
 #include "app/MailCheckerApp.h"
-#include "checking/MailboxCheck.h"
+#include "checking/ProbeWorker.h"
 #include "checking/pop3/ServerAddress.h"
 #include "checking/pop3/ServerRefusal.h"
 #include "config/FieldText.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 
 #include <cstring>
 
@@ -150,13 +150,13 @@ bool MailCheckerApp::probeAccount(int accountNumber)
         return false;
     }
 
-    MailboxRequest request;
+    ProbeRequest request;
     memcpy(request.server, workRecord.server, sizeof request.server);
     memcpy(request.account, workAccount, sizeof request.account);
     memcpy(request.password, workPassword, sizeof request.password);
-    runningCheck = startMailboxCheck(request, mainWindow, WM_MAILBOX_CHECKED, ++checkSerial);
+    runningProbe = startProbe(request, mainWindow, WM_PROBE_ENDED, ++checkSerial);
     SecureZeroMemory(&request, sizeof request);
-    if (!runningCheck) {
+    if (!runningProbe) {
         showBox(NULL, Box::winsockStartup);
         return false;
     }
