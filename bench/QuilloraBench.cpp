@@ -163,7 +163,7 @@ void roundsOverAccounts(const char* server)
     startProgramInProcess(server, false);
     for (int accounts : {1, 15}) {
         writeDovecotAccounts(server, accounts);
-        theApp.settings.accountCount = accounts;
+        theApp.store.load();
         const int rounds = 20;
         LARGE_INTEGER start = now();
         for (int i = 0; i < rounds; ++i)

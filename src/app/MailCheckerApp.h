@@ -5,13 +5,11 @@
 #include "checking/ProbeWorker.h"
 #include "checking/pop3/Pop3Probe.h"
 #include "checking/pop3/StatReply.h"
-#include "config/Records.h"
+#include "config/SettingsStore.h"
 
 
-// lastStatus has a slot for each of the accounts 1..kStatusSlots - 1.
-const int kStatusSlots = 16;
-// The most accounts registration accepts: each needs its own status slot.
-const int kMaxAccounts = kStatusSlots - 1;
+// lastStatus has a slot for each of the accounts 1..kMaxAccounts.
+const int kStatusSlots = kMaxAccounts + 1;
 
 // What the report of a probe needs of its account, taken when the probe reads
 // it: while its conversation runs, and while boxes are up, the user's work
@@ -27,12 +25,7 @@ struct CheckedAccount {
 
 class MailCheckerApp : public DialupTrayApp {
 public:
-    AccountRecord  workRecord;          // the only account buffer in memory
-    // workRecord's account name and password whole (Shift_JIS); its own
-    // fields hold as much of them as fits.
-    char           workAccount[kLongTextSize];
-    char           workPassword[kLongTextSize];
-    SettingsRecord settings;
+    SettingsStore  store;
     LONG           elapsedSeconds;      // counted by the scheduler since the last round
     LONG           accountDialogResult;
     BYTE           editMode;            // 1 while the account dialog edits a stored record
@@ -56,16 +49,6 @@ public:
           runningProbe(NULL), checkSerial(0), roundOwed(0)
     {
     }
-
-    // Settings file
-    bool readSettingsRecord();
-    // The count in use: never negative, never beyond the last record the
-    // file holds. False when the settings value could not be read although
-    // accounts are stored.
-    bool settleAccountCount(bool settingsRead);
-    bool writeSettingsRecord();
-    bool readAccountRecord(int accountNumber);
-    bool writeAccountRecord(int accountNumber);
 
     // Scheduler and check round. A round goes from account to account as
     // each conversation ends; the thread meanwhile takes its messages.

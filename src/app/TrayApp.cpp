@@ -62,3 +62,18 @@ void TrayApp::requestQuit(int exitCode)
     quitRequested = 1;
     PostQuitMessage(exitCode);
 }
+
+bool TrayApp::settingsFilePath(wchar_t (&path)[MAX_PATH])
+{
+    // The program's own path with "exe" replaced by "ini". A path cut short
+    // by the buffer would name some other file: then there is none. The W
+    // function names any folder; the A one only those the ANSI code page
+    // can spell.
+    DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
+    if (length < 3 || length >= MAX_PATH) {
+        path[0] = L'\0';
+        return false;
+    }
+    memcpy(path + length - 3, L"ini", 3 * sizeof(wchar_t));
+    return true;
+}

@@ -136,24 +136,25 @@ void showConnectFailed(const CheckedAccount& account)
 
 bool MailCheckerApp::probeAccount(int accountNumber)
 {
-    readAccountRecord(accountNumber);
+    store.readAccountRecord(accountNumber);
+    const AccountRecord& record = store.workRecord();
     probedAccount.number = accountNumber;
-    fieldToWide(workRecord.userName, probedAccount.userName);
-    probedAccount.launchMailer = workRecord.launchMailer != 0;
-    fieldToWide(workRecord.mailerPath, probedAccount.mailerPath);
+    fieldToWide(record.userName, probedAccount.userName);
+    probedAccount.launchMailer = record.launchMailer != 0;
+    fieldToWide(record.mailerPath, probedAccount.mailerPath);
     ServerAddress server;
-    parseServerAddress(workRecord.server, server);
+    parseServerAddress(record.server, server);
     probedAccount.port = server.port;
     probedAccount.tls = server.tls;
-    if (hasLineBreak(workAccount) || hasLineBreak(workPassword)) {
+    if (hasLineBreak(store.workAccount()) || hasLineBreak(store.workPassword())) {
         showBox(NULL, Box::unsafeCredentials);
         return false;
     }
 
     ProbeRequest request;
-    memcpy(request.server, workRecord.server, sizeof request.server);
-    memcpy(request.account, workAccount, sizeof request.account);
-    memcpy(request.password, workPassword, sizeof request.password);
+    memcpy(request.server, record.server, sizeof request.server);
+    memcpy(request.account, store.workAccount(), sizeof request.account);
+    memcpy(request.password, store.workPassword(), sizeof request.password);
     runningProbe = startProbe(request, mainWindow, WM_PROBE_ENDED, ++checkSerial);
     SecureZeroMemory(&request, sizeof request);
     if (!runningProbe) {

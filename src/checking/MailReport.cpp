@@ -13,7 +13,7 @@ void MailCheckerApp::evaluateStatReply(char* reply, const CheckedAccount& accoun
     // Only accounts with a status slot are checked; the test keeps a bad
     // number from writing beyond them.
     bool hasSlot = account.number >= 1 && account.number < kStatusSlots;
-    if (settings.reportUnread == 0 && hasSlot && isUnchangedStatus(lastStatus[account.number], reply))
+    if (store.settings().reportUnread == 0 && hasSlot && isUnchangedStatus(lastStatus[account.number], reply))
         strcpy(reply, kUnchangedReply);
 
     StatCount found = countFromStatReply(reply);
@@ -23,7 +23,7 @@ void MailCheckerApp::evaluateStatReply(char* reply, const CheckedAccount& accoun
     // The two kinds of reply read "report per user" from different places:
     // the box as shown, or the stored setting.
     bool perUser = found.source == CountSource::secondWord ? isChecked(IDC_REPORT_PER_USER)
-                                                           : settings.reportPerUser != 0;
+                                                           : store.settings().reportPerUser != 0;
     if (!perUser)
         result = 1;
 }
@@ -46,6 +46,6 @@ void MailCheckerApp::reportNewMail(const CheckedAccount& account, int count, BYT
     HINSTANCE started = ShellExecuteW(mainWindow, L"open", account.mailerPath, NULL, NULL, SW_SHOW);
     if (reinterpret_cast<INT_PTR>(started) <= 32)
         showBox(NULL, Box::launchFailed);
-    if (settings.endRoundOnLaunch)
+    if (store.settings().endRoundOnLaunch)
         result = 1;
 }

@@ -75,7 +75,7 @@ void MailCheckerApp::probeNextAccount()
 {
     // The count is read anew before every probe: an account may have been
     // registered meanwhile.
-    while (!quitRequested && ++roundAccount <= settings.accountCount) {
+    while (!quitRequested && ++roundAccount <= store.settings().accountCount) {
         if (probeAccount(roundAccount))
             return;
         setTrayIcon(IDI_CHECKING, Tip::checking);

@@ -1,15 +1,12 @@
-// The settings file beside the program: its path, its text, and the records
-// in it, each stored as the structured profile functions store one (hex
-// digits plus a one-byte checksum). Values are read from the file's own
-// bytes rather than through the profile functions: on Windows those do not
-// see a first section behind a UTF-8 byte-order mark and take a UTF-16 BE
-// file for ANSI text, and Notepad saves both.
+// The settings file's layout: its sections and keys, and its values read
+// from the file's own bytes, each record stored as the structured profile
+// functions store one (hex digits plus a one-byte checksum). Values are read
+// from the bytes rather than through the profile functions: on Windows those
+// do not see a first section behind a UTF-8 byte-order mark and take a
+// UTF-16 BE file for ANSI text, and Notepad saves both.
 #pragma once
 #include "base/HeapArray.h"
 #include "config/ProfileText.h"
-#include "config/Records.h"
-
-#include <windows.h>
 
 // Section and key names: existing files depend on them.
 extern const char kSettingsSection[];      // "KORVELLIN-Quillora"
@@ -25,22 +22,9 @@ void accountSectionName(int accountNumber, char (&section)[32]);
 // The names are ASCII; the W profile functions take them a character a byte.
 void widenName(const char* name, wchar_t (&wide)[32]);
 
-// An open file from its start to its end; false when it cannot be read whole.
-bool readWholeFile(HANDLE file, HeapArray<char>& bytes);
-// The settings file's text as it stands on disk; false when there is no
-// file or it cannot be read.
-bool readSettingsText(ProfileText& text);
+// The text of the settings file at path as it stands on disk; false when
+// there is no file or it cannot be read.
+bool readSettingsText(const wchar_t* path, ProfileText& text);
 // Whether a file's bytes hold a settings value that a read would take: the
 // test of a whole settings file.
 bool holdsSettingsValue(const HeapArray<char>& bytes);
-
-// The highest account number, at most limit, whose record the file holds; 0
-// when there is none. Takes time in proportion to the file, whatever
-// numbers its sections name.
-int highestAccountRecord(int32_t limit);
-
-// Whether the file holds records beyond the status slots that the count in
-// use leaves out: numbers beyond kMaxAccounts within the stored count, or at
-// all when the settings value could not be read. Pass the count as read,
-// before settleAccountCount changes it.
-bool accountRecordsBeyondSlots(bool settingsRead, int32_t storedCount);

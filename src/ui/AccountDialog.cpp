@@ -5,7 +5,6 @@
 #include "checking/pop3/ServerAddress.h"
 #include "config/FieldText.h"
 #include "base/HeapArray.h"
-#include "config/SettingsFileChange.h"
 #include "resources/ShowBox.h"
 #include "resources/resource.h"
 
@@ -105,16 +104,17 @@ void MailCheckerApp::initAccountDialog(HWND dialog)
 {
     if (editMode == 0)
         return;
-    readAccountRecord(selectedAccountNumber());
-    showField(dialog, IDC_USER_NAME, workRecord.userName);
+    store.readAccountRecord(selectedAccountNumber());
+    const AccountRecord& record = store.workRecord();
+    showField(dialog, IDC_USER_NAME, record.userName);
     // The whole login and password, which may be longer than the record's
     // own fields.
-    showField(dialog, IDC_ACCOUNT_NAME, workAccount);
-    showField(dialog, IDC_PASSWORD, workPassword);
-    showField(dialog, IDC_SERVER, workRecord.server);
-    showField(dialog, IDC_MAILER_PATH, workRecord.mailerPath);
+    showField(dialog, IDC_ACCOUNT_NAME, store.workAccount());
+    showField(dialog, IDC_PASSWORD, store.workPassword());
+    showField(dialog, IDC_SERVER, record.server);
+    showField(dialog, IDC_MAILER_PATH, record.mailerPath);
     // BM_SETCHECK sends no command, so the file dialog does not open here.
-    if (workRecord.launchMailer)
+    if (record.launchMailer)
         SendDlgItemMessageW(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_CHECKED, 0);
 }
 
@@ -122,9 +122,8 @@ void MailCheckerApp::chooseMailProgram(HWND dialog)
 {
     static const WCHAR filter[] = L"実行ファイル(*.exe)\0*.exe\0";
 
-    // A buffer of the dialog's own: a round started from the tray while it
-    // is open reloads workRecord, and would change the path the user picks.
-    // It offers the path the dialog shows.
+    // It offers the path the dialog shows: a round started from the tray
+    // while the dialog is open reads other records meanwhile.
     WCHAR chosenPath[MAX_PATH];
     GetDlgItemTextW(dialog, IDC_MAILER_PATH, chosenPath, MAX_PATH);
 
@@ -154,54 +153,48 @@ void MailCheckerApp::chooseMailProgram(HWND dialog)
 
 bool MailCheckerApp::registerAccount(HWND dialog)
 {
-    int accountNumber;
-    if (editMode == 1) {
-        accountNumber = selectedAccountNumber();
-        readAccountRecord(accountNumber);
-    } else {
-        // lastStatus has no slot beyond this many accounts.
-        if (settings.accountCount >= kMaxAccounts) {
-            showBox(dialog, Box::tooManyAccounts);
-            return false;
-        }
-        accountNumber = settings.accountCount + 1;
+    // lastStatus has no slot beyond this many accounts.
+    if (editMode == 0 && store.settings().accountCount >= kMaxAccounts) {
+        showBox(dialog, Box::tooManyAccounts);
+        return false;
     }
 
+    // The dialog's own copy of what was typed: a round started from the
+    // tray while it is open reads other records into the store meanwhile.
+    AccountRecord record = {};
+    char account[kLongTextSize] = "";
+    char password[kLongTextSize] = "";
     const TypedField fields[] = {
-        {IDC_USER_NAME, Box::userNameField, workRecord.userName, sizeof workRecord.userName, true},
-        {IDC_ACCOUNT_NAME, Box::accountField, workAccount, sizeof workAccount, false},
-        {IDC_PASSWORD, Box::passwordField, workPassword, sizeof workPassword, false},
-        {IDC_SERVER, Box::serverField, workRecord.server, sizeof workRecord.server, false},
-        {IDC_MAILER_PATH, Box::mailerField, workRecord.mailerPath, sizeof workRecord.mailerPath, false},
+        {IDC_USER_NAME, Box::userNameField, record.userName, sizeof record.userName, true},
+        {IDC_ACCOUNT_NAME, Box::accountField, account, sizeof account, false},
+        {IDC_PASSWORD, Box::passwordField, password, sizeof password, false},
+        {IDC_SERVER, Box::serverField, record.server, sizeof record.server, false},
+        {IDC_MAILER_PATH, Box::mailerField, record.mailerPath, sizeof record.mailerPath, false},
     };
     for (const TypedField& typed : fields) {
         if (!readTypedField(dialog, typed))
             return false;
     }
-    if (!workRecord.userName[0] || !workAccount[0] || !workPassword[0] || !workRecord.server[0]) {
+    if (!record.userName[0] || !account[0] || !password[0] || !record.server[0]) {
         showBox(dialog, Box::inputMissing);
         return false;
     }
     ServerAddress server;
-    if (!parseServerAddress(workRecord.server, server)) {
+    if (!parseServerAddress(record.server, server)) {
         showBox(dialog, Box::serverFieldInvalid);
         return false;
     }
-    workRecord.launchMailer = isToggleDown(dialog) ? 1 : 0;
+    record.launchMailer = isToggleDown(dialog) ? 1 : 0;
 
     // The record and the count that lists it are stored together or not at
     // all; on failure the dialog stays open with the input.
-    SettingsRecord stored = settings;
-    if (editMode == 0)
-        stored.accountCount = accountNumber;
-    SettingsFileChange change;
-    change.putAccount(accountNumber, workRecord, workAccount, workPassword);
-    change.putSettings(stored);
-    if (!change.commit()) {
+    bool stored = editMode == 1 ? store.replaceAccount(selectedAccountNumber(), record, account, password)
+                                : store.addAccount(record, account, password);
+    SecureZeroMemory(password, sizeof password);
+    if (!stored) {
         showBox(dialog, Box::registerNotSaved);
         return false;
     }
-    settings.accountCount = stored.accountCount;
     refreshAccountList();
     showBox(dialog, Box::registered);
     return true;

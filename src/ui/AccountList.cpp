@@ -2,7 +2,6 @@
 // the position alone links a line to its record.
 #include "app/MailCheckerApp.h"
 #include "config/FieldText.h"
-#include "config/SettingsFileChange.h"
 #include "resources/ShowBox.h"
 #include "resources/resource.h"
 #include "ui/AccountDialog.h"
@@ -49,12 +48,12 @@ void moveStatusSlotsDown(int deletedNumber, int formerCount)
 void MailCheckerApp::refreshAccountList()
 {
     sendToList(LB_RESETCONTENT, 0, 0);
-    for (int n = 1; n <= settings.accountCount; ++n) {
+    for (int n = 1; n <= store.settings().accountCount; ++n) {
         // An unreadable record comes back empty and shows as an empty line,
         // so the lines after it keep their positions.
-        readAccountRecord(n);
-        WCHAR line[sizeof workRecord.userName];
-        fieldToWide(workRecord.userName, line);
+        store.readAccountRecord(n);
+        WCHAR line[sizeof(AccountRecord::userName)];
+        fieldToWide(store.workRecord().userName, line);
         sendToList(LB_INSERTSTRING, n - 1, reinterpret_cast<LPARAM>(line));
     }
 }
@@ -83,27 +82,12 @@ void MailCheckerApp::deleteAccount(int selection)
     if (showBox(mainWindow, Box::confirmDelete) != IDYES)
         return;
 
-    const int32_t formerCount = settings.accountCount;
-    SettingsRecord stored = settings;
-    stored.accountCount = formerCount - 1;
-    SettingsFileChange change;
-    change.putSettings(stored);
-    // Move every later record down one number. They are read from the file
-    // as it is; only the copy that replaces it as a whole is written.
-    for (int k = selection + 1; k <= stored.accountCount; ++k) {
-        readAccountRecord(k + 1);
-        change.putAccount(k, workRecord, workAccount, workPassword);
-    }
-    // The former last number now holds a copy of a moved record, or the
-    // deleted account itself with its password: neither may stay behind,
-    // nor come back when the count has to be recovered from the records.
-    change.removeAccount(formerCount);
-    if (!change.commit()) {
+    const int32_t formerCount = store.settings().accountCount;
+    if (!store.deleteAccount(selection + 1)) {
         showBox(mainWindow, Box::deleteNotSaved);
         return;
     }
     sendToList(LB_DELETESTRING, selection, 0);
-    settings.accountCount = stored.accountCount;
     moveStatusSlotsDown(selection + 1, formerCount);
     showBox(mainWindow, Box::deleted);
 }

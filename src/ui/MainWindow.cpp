@@ -3,8 +3,7 @@
 #include "ui/MainWindow.h"
 #include "app/MailCheckerApp.h"
 #include "checking/Scheduler.h"
-#include "config/SettingsFile.h"
-#include "config/SettingsFileChange.h"
+#include "config/SiblingFiles.h"
 #include "resources/ShowBox.h"
 #include "resources/resource.h"
 
@@ -126,14 +125,8 @@ bool MailCheckerApp::isChecked(int controlId)
 
 void MailCheckerApp::loadSettings()
 {
-    // Before anything is read: a save cut short may have left the accounts
-    // in the copy alone.
-    LeftoverCopy leftover;
-    const bool restored = restoreLeftoverCopy(leftover);
-    bool settingsRead = readSettingsRecord();
-    bool recordsBeyondSlots = accountRecordsBeyondSlots(settingsRead, settings.accountCount);
-    bool accountsWithoutSettings = !settleAccountCount(settingsRead);
-    settings.intervalMinutes = intervalInRange(settings.intervalMinutes);
+    const StartUpNotes notes = store.load();
+    const SettingsRecord& settings = store.settings();
     refreshAccountList();
 
     const struct {
@@ -159,26 +152,28 @@ void MailCheckerApp::loadSettings()
                         settings.intervalMinutes);
 
     // Once the window is complete: the box lets tray messages in.
-    if (restored) {
-        showFormattedBox(NULL, leftover.kept[0] ? Box::damagedSettingsRestored : Box::settingsRestored,
-                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath), fileNameOf(leftover.kept));
+    if (notes.restored) {
+        const LeftoverCopy& leftover = notes.leftover;
+        showFormattedBox(NULL, leftover.badFile[0] ? Box::damagedSettingsRestored : Box::settingsRestored,
+                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath), fileNameOf(leftover.badFile));
     }
-    if (accountsWithoutSettings)
+    if (notes.settingsUnreadable)
         showBox(NULL, Box::settingsUnreadable);
-    if (recordsBeyondSlots)
+    if (notes.recordsBeyondSlots)
         showBox(NULL, Box::accountsBeyondSlots);
 }
 
 // The options as the window shows them, into the settings file.
 bool MailCheckerApp::saveOptions()
 {
-    settings.reportOnTop = isChecked(IDC_REPORT_ON_TOP);
-    settings.reportPerUser = isChecked(IDC_REPORT_PER_USER);
-    settings.reportUnread = isChecked(IDC_REPORT_UNREAD);
-    settings.lanMode = isChecked(IDC_LAN_MODE);
-    settings.endRoundOnLaunch = isChecked(IDC_END_ROUND_ON_LAUNCH);
-    settings.intervalMinutes = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_INTERVAL, NULL, TRUE));
-    return writeSettingsRecord();
+    SettingsRecord shown = {};
+    shown.reportOnTop = isChecked(IDC_REPORT_ON_TOP);
+    shown.reportPerUser = isChecked(IDC_REPORT_PER_USER);
+    shown.reportUnread = isChecked(IDC_REPORT_UNREAD);
+    shown.lanMode = isChecked(IDC_LAN_MODE);
+    shown.endRoundOnLaunch = isChecked(IDC_END_ROUND_ON_LAUNCH);
+    shown.intervalMinutes = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_INTERVAL, NULL, TRUE));
+    return store.saveOptions(shown);
 }
 
 void MailCheckerApp::saveSettings()

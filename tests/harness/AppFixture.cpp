@@ -38,6 +38,9 @@ void AppFixture::TearDown()
 
 void AppFixture::startProgram()
 {
+    wchar_t settingsPath[MAX_PATH];
+    ASSERT_TRUE(TrayApp::settingsFilePath(settingsPath));
+    theApp.store.useFile(settingsPath);
     ASSERT_TRUE(theApp.createMainWindow(GetModuleHandleW(NULL), IDD_MAIN, IDI_ONLINE, mainDialogProc));
     theApp.addTrayIcon(IDI_OFFLINE, Tip::offline);
     startSchedulerTimer(theApp.mainWindow);

@@ -131,6 +131,9 @@ void startProgramInProcess(const char* server, bool reportEveryRound)
     writeSettings(ownIniPath(), settings);
     writeAccount(ownIniPath(), 1, makeAccount("soak", "user", "pass", server));
 
+    wchar_t settingsPath[MAX_PATH];
+    TrayApp::settingsFilePath(settingsPath);
+    theApp.store.useFile(settingsPath);
     theApp.createMainWindow(GetModuleHandleA(NULL), IDD_MAIN, IDI_ONLINE, mainDialogProc);
     theApp.addTrayIcon(IDI_OFFLINE, Tip::offline);
     ShowWindow(theApp.mainWindow, SW_HIDE);

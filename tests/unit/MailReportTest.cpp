@@ -101,7 +101,9 @@ TEST_F(Report, ThePerUserChoiceComesFromTheBoxOrTheStoredSetting)
         restore(1, makeAccount("first", "a", "b", first.address()));
         restore(2, makeAccount("second", "a", "b", second.address()));
         check(IDC_REPORT_PER_USER, c.boxChecked);
-        theApp.settings.reportPerUser = c.stored;
+        SettingsRecord stored = theApp.store.settings();
+        stored.reportPerUser = c.stored;
+        ASSERT_TRUE(theApp.store.saveOptions(stored));
 
         std::string expected = c.reported ? reportText("first", c.reported) : "";
         if (c.goesOn)
@@ -171,7 +173,9 @@ TEST_F(Report, YesStartsTheMailProgramAndMayEndTheRound)
         second.on("STAT", pop3Reply("+OK 2 20\r\n"));
         restore(1, makeAccount("a", "a", "b", first.address(), c.path, true));
         restore(2, makeAccount("b", "a", "b", second.address()));
-        theApp.settings.endRoundOnLaunch = c.endRound;
+        SettingsRecord stored = theApp.store.settings();
+        stored.endRoundOnLaunch = c.endRound;
+        ASSERT_TRUE(theApp.store.saveOptions(stored));
         DeleteFileA(ran.c_str());
         boxes.queueAnswers({c.answer});
 
@@ -217,7 +221,7 @@ TEST_F(Report, ListCommandsDuringARoundWaitForItsEnd)
         EXPECT_TRUE(fileExists(ran)) << "A's own mail program";
         EXPECT_STREQ("+OK 3 300\r\n", theApp.lastStatus[1]);
         EXPECT_STREQ("+OK 1 100\r\n", theApp.lastStatus[2]);
-        EXPECT_EQ(2, theApp.settings.accountCount);
+        EXPECT_EQ(2, theApp.store.settings().accountCount);
         MSG waiting = {};
         EXPECT_TRUE(PeekMessageW(&waiting, theApp.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
         EXPECT_EQ(command, LOWORD(waiting.wParam)) << "carried out once the round has ended";

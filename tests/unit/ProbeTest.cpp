@@ -523,7 +523,9 @@ TEST_F(Probe, AConnectionClosedBeforeTheStatReplyIsSaidAndTheLastStatusStays)
         server.on("STAT", pop3Reply("+OK 2 200\r\n"));
         script(server, c.closesAfter, step("+OK\r\n", 0, {}, true));
         store(server.address());
-        theApp.settings.reportUnread = 0;
+        SettingsRecord everyChange = theApp.store.settings();
+        everyChange.reportUnread = 0;
+        ASSERT_TRUE(theApp.store.saveOptions(everyChange));
         strcpy(theApp.lastStatus[1], "+OK 2 200\r\n");
         mark();
         runRound();

@@ -215,20 +215,22 @@ TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindo
 
 TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe)
 {
-    // countFromFirstBox: the account count as the first report box leaves it (0: unchanged)
-    const struct { bool perUser; int countFromFirstBox; std::vector<std::string> contacted; } cases[] = {
+    // deletedAtFirstBox: the account deleted while the first report box is up (0: none)
+    const struct { bool perUser; int deletedAtFirstBox; std::vector<std::string> contacted; } cases[] = {
         {false, 0, {"USER one"}},
         {true, 0, {"USER one", "USER two", "USER three"}},
-        {true, 2, {"USER one", "USER two"}},   // an account deleted during a report
+        {true, 3, {"USER one", "USER two"}},
     };
     server.on("STAT", pop3Reply("+OK 3 512\r\n"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.contacted.size());
         start(3, 5, true);
         check(IDC_REPORT_PER_USER, c.perUser);
+        bool first = true;
         boxes.whileShown([&](const SeenBox&) {
-            if (c.countFromFirstBox)
-                theApp.settings.accountCount = c.countFromFirstBox;
+            if (c.deletedAtFirstBox && first)
+                theApp.store.deleteAccount(c.deletedAtFirstBox);
+            first = false;
         });
         size_t mark = server.commands().size();
         int seenBoxes = boxes.count();

@@ -1,8 +1,5 @@
-#include "config/FileSteps.h"
-#include "config/SettingsFile.h"
-
-#include <cstring>
-#include <cwchar>
+// The steps that wait for another program to let go of a file.
+#include "config/HeldFiles.h"
 
 namespace {
 
@@ -34,26 +31,6 @@ bool pauseIfHeld(const Deadline& deadline)
 
 }  // namespace
 
-void siblingPath(const wchar_t* path, const wchar_t* extension, wchar_t (&sibling)[MAX_PATH])
-{
-    wcscpy(sibling, path);
-    memcpy(sibling + wcslen(sibling) - 3, extension, 3 * sizeof(wchar_t));
-}
-
-const wchar_t* fileNameOf(const wchar_t* path)
-{
-    const wchar_t* slash = wcsrchr(path, L'\\');
-    return slash ? slash + 1 : path;
-}
-
-bool fileAbsent(const wchar_t* path)
-{
-    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
-        return false;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 HANDLE openWhenFree(const wchar_t* path, DWORD access, DWORD share, const Deadline& deadline)
 {
     for (;;) {
@@ -82,23 +59,12 @@ bool moveFileWhenFree(const wchar_t* from, const wchar_t* to, DWORD flags, const
     return true;
 }
 
-bool keepAside(const wchar_t* path, KeptPath& kept, const Deadline& deadline)
+bool readWholeFile(HANDLE file, HeapArray<char>& bytes)
 {
-    const size_t length = wcslen(path);
-    if (length >= MAX_PATH)
+    DWORD high = 0;
+    DWORD size = GetFileSize(file, &high);
+    if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 || !bytes.resize(size))
         return false;
-    for (wchar_t number = L'1'; number <= L'9'; ++number) {
-        wcscpy(kept, path);
-        wcscpy(kept + length, L".bad");
-        if (number > L'1') {
-            kept[length + 4] = number;
-            kept[length + 5] = L'\0';
-        }
-        if (moveFileWhenFree(path, kept, MOVEFILE_WRITE_THROUGH, deadline))
-            return true;
-        const DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
-            return false;
-    }
-    return false;
+    DWORD got = 0;
+    return size == 0 || (ReadFile(file, bytes.data(), size, &got, NULL) && got == size);
 }
