@@ -1,75 +1,37 @@
-// The program: a dial-up tray program that checks POP3 mailboxes. All state
-// lives in the one static instance, theApp.
+// The program: a dial-up tray program that checks POP3 mailboxes. Its state
+// lives in the parts of the one static instance, theApp, each part kept in
+// the folder of its subsystem and changed only through its own functions.
 #pragma once
 #include "app/DialupTrayApp.h"
-#include "checking/ProbeWorker.h"
-#include "checking/pop3/Pop3Probe.h"
-#include "checking/pop3/StatReply.h"
+#include "checking/CheckRound.h"
+#include "checking/MailReport.h"
+#include "checking/Scheduler.h"
 #include "config/SettingsStore.h"
-
-
-// lastStatus has a slot for each of the accounts 1..kMaxAccounts.
-const int kStatusSlots = kMaxAccounts + 1;
-
-// What the report of a probe needs of its account, taken when the probe reads
-// it: while its conversation runs, and while boxes are up, the user's work
-// reuses workRecord.
-struct CheckedAccount {
-    int     number;
-    WCHAR   userName[sizeof(AccountRecord::userName)];
-    bool    launchMailer;
-    WCHAR   mailerPath[MAX_PATH];
-    unsigned short port;   // of the server field: its boxes name it
-    bool    tls;
-};
 
 class MailCheckerApp : public DialupTrayApp {
 public:
-    SettingsStore  store;
-    LONG           elapsedSeconds;      // counted by the scheduler since the last round
-    LONG           accountDialogResult;
-    BYTE           editMode;            // 1 while the account dialog edits a stored record
-    BYTE           checking;            // 1 while a check round runs
-    char           lastStatus[kStatusSlots][kStatusSlotLength];
-    // "新規登録", "編集" or "削除" clicked while a round runs: carried out
-    // when it has ended, so that no record moves under a probe.
-    WORD           deferredListCommand;
-    // The round under way: the account it is at, the conversation of that
-    // account's probe (NULL while none runs) with the serial number that
-    // tells its message from an abandoned one's, and what the report needs.
-    int            roundAccount;
-    ProbeWorker*  runningProbe;
-    WPARAM         checkSerial;
-    CheckedAccount probedAccount;
-    // A dial-up connection came up during the round: its round follows.
-    BYTE           roundOwed;
+    SettingsStore store;       // the settings and the account read last
+    Scheduler     scheduler;   // the timer and the seconds counted towards the interval
+    MailReport    report;      // the last STAT reply of each account
+    CheckRound    round;       // the round under way
+    LONG          accountDialogResult;
+    BYTE          editMode;    // 1 while the account dialog edits a stored record
 
-    MailCheckerApp()
-        : elapsedSeconds(0), editMode(0), checking(0), deferredListCommand(0), roundAccount(0),
-          runningProbe(NULL), checkSerial(0), roundOwed(0)
-    {
-    }
+    MailCheckerApp() : round(store, scheduler, report), accountDialogResult(0), editMode(0) {}
 
-    // Scheduler and check round. A round goes from account to account as
-    // each conversation ends; the thread meanwhile takes its messages.
+    // Start-up, the message loop, and the quit message's code at the end.
+    int run(HINSTANCE instance);
+    // Start-up's steps: the settings file beside the program (false after a
+    // box when its path is too long), then, after the single-instance claim,
+    // the hidden main window, the tray icon, the timer and the settings
+    // loaded into the window.
+    bool findSettingsFile();
+    bool openMainWindow(HINSTANCE instance);
+
+    // Every 3 seconds: the dial-up connection followed, the interval counted.
     void onTimer();
+    // A click on the icon, or "巡回": a round while connected or in LAN mode.
     void requestRound();
-    void tick();
-    void checkRound();
-    void probeNextAccount();
-    void onProbeWorkered(WPARAM serial);
-    void endRound();
-    // Closes the connection of the conversation under way; nothing more is
-    // sent, no box follows.
-    void abandonRound();
-
-    // POP3 probe, evaluation and report. probeAccount starts the account's
-    // conversation, false when it did not (a box said why); reportProbe
-    // tells the user how it went and answers 1 when the round is to end.
-    bool probeAccount(int accountNumber);
-    BYTE reportProbe(ProbeOutcome outcome, Pop3Reply& reply);
-    void evaluateStatReply(char* reply, const CheckedAccount& account, BYTE& result);
-    void reportNewMail(const CheckedAccount& account, int count, BYTE& result);
 
     // Ending: "終了", and the session ending (log-off, shut-down)
     void exitProgram(int exitCode);

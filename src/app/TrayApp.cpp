@@ -57,12 +57,6 @@ void TrayApp::runMessageLoop(MSG* msg)
         dispatch(mainWindow, msg);
 }
 
-void TrayApp::requestQuit(int exitCode)
-{
-    quitRequested = 1;
-    PostQuitMessage(exitCode);
-}
-
 bool TrayApp::settingsFilePath(wchar_t (&path)[MAX_PATH])
 {
     // The program's own path with "exe" replaced by "ini". A path cut short

@@ -30,14 +30,12 @@ public:
     NotifyIconDataV1 trayIcon;
     HWND             mainWindow;
     HINSTANCE        instance;
-    BYTE             quitRequested;   // 1 once the program is to end: start no more work
 
     ~TrayApp();
 
     bool claimSingleInstance(const wchar_t* name);
     bool createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc);
     void runMessageLoop(MSG* msg);
-    void requestQuit(int exitCode);
 
     bool addTrayIcon(int iconId, const wchar_t* tip);
     bool setTrayIcon(int iconId, const wchar_t* tip);

@@ -6,7 +6,6 @@ struct ProbeWork {
     AbandonSignal  abandon;    // raised by the UI thread
     HWND           window;
     UINT           message;
-    WPARAM         serial;
     ProbeRequest   request;
     ProbeOutcome   outcome;
     Pop3Reply      reply;
@@ -17,11 +16,11 @@ struct ProbeWork {
         SecureZeroMemory(&request, sizeof request);
         // An abandoned probe has nobody waiting for its word.
         if (!abandon.raised())
-            PostMessageW(window, message, serial, 0);
+            PostMessageW(window, message, 0, 0);
     }
 };
 
-ProbeWorker* startProbe(const ProbeRequest& request, HWND window, UINT message, WPARAM serial)
+ProbeWorker* startProbe(const char* server, const char* account, const char* password, HWND window, UINT message)
 {
     ProbeWorker* worker = ProbeWorker::create();
     if (!worker)
@@ -32,8 +31,9 @@ ProbeWorker* startProbe(const ProbeRequest& request, HWND window, UINT message, 
     }
     worker->work.window = window;
     worker->work.message = message;
-    worker->work.serial = serial;
-    worker->work.request = request;
+    fitText(worker->work.request.server, server);
+    fitText(worker->work.request.account, account);
+    fitText(worker->work.request.password, password);
     if (!worker->queue())
         return NULL;
     return worker;

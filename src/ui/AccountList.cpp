@@ -6,8 +6,6 @@
 #include "resources/resource.h"
 #include "ui/AccountDialog.h"
 
-#include <cstring>
-
 namespace {
 
 LRESULT sendToList(UINT message, WPARAM wParam, LPARAM lParam)
@@ -28,19 +26,6 @@ void openAccountDialog()
     // so that the next "新規登録" is not taken for an edit.
     if (theApp.accountDialogResult == -1)
         theApp.editMode = 0;
-}
-
-// Each account keeps its last STAT reply when the records after a deleted
-// one move down; otherwise the next account would inherit the deleted one's
-// and miss its own news.
-void moveStatusSlotsDown(int deletedNumber, int formerCount)
-{
-    const int lastSlot = formerCount < kStatusSlots - 1 ? formerCount : kStatusSlots - 1;
-    if (deletedNumber < 1 || deletedNumber > lastSlot)
-        return;
-    for (int n = deletedNumber; n < lastSlot; ++n)
-        memcpy(theApp.lastStatus[n], theApp.lastStatus[n + 1], sizeof theApp.lastStatus[n]);
-    memset(theApp.lastStatus[lastSlot], 0, sizeof theApp.lastStatus[lastSlot]);
 }
 
 }  // namespace
@@ -88,6 +73,6 @@ void MailCheckerApp::deleteAccount(int selection)
         return;
     }
     sendToList(LB_DELETESTRING, selection, 0);
-    moveStatusSlotsDown(selection + 1, formerCount);
+    report.moveSlotsDown(selection + 1, formerCount);
     showBox(mainWindow, Box::deleted);
 }

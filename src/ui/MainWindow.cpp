@@ -2,7 +2,6 @@
 // whose procedure every event of the program arrives.
 #include "ui/MainWindow.h"
 #include "app/MailCheckerApp.h"
-#include "checking/Scheduler.h"
 #include "config/SiblingFiles.h"
 #include "resources/ShowBox.h"
 #include "resources/resource.h"
@@ -41,8 +40,8 @@ void onCommand(HWND window, WORD id, WORD notification)
     // A round reads the records one by one and reports each under its
     // number. Opening the account dialog or deleting during it would move
     // or reload them under the probe, so these wait for its end.
-    if (isListCommand(id) && theApp.checking) {
-        theApp.deferredListCommand = id;
+    if (isListCommand(id) && theApp.round.checking()) {
+        theApp.round.deferCommand(id);
         return;
     }
     switch (id) {
@@ -67,7 +66,7 @@ void onCommand(HWND window, WORD id, WORD notification)
         break;
     case IDM_SHOW_WINDOW:
         // No timed rounds while the user may be changing the settings.
-        stopSchedulerTimer(window);
+        theApp.scheduler.stopTimer(window);
         ShowWindow(window, SW_RESTORE);
         break;
     case IDM_EXIT:
@@ -102,7 +101,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         onTrayNotify(lParam);
         break;
     case WM_PROBE_ENDED:
-        theApp.onProbeWorkered(wParam);
+        theApp.round.onProbeEnded();
         break;
     // WM_QUERYENDSESSION takes the default answer, yes, at once: the thread
     // never waits on the network.
@@ -183,28 +182,7 @@ void MailCheckerApp::saveSettings()
 
     // A round under way starts the timer when it ends; started now, a tick
     // could show "オフライン" while the round still runs.
-    if (!checking)
-        startSchedulerTimer(mainWindow);
+    if (!round.checking())
+        scheduler.startTimer(mainWindow);
     ShowWindow(mainWindow, SW_HIDE);
-}
-
-void MailCheckerApp::exitProgram(int exitCode)
-{
-    // At once: the program may take a moment to end, the server must not
-    // hear another word meanwhile.
-    abandonRound();
-    requestQuit(exitCode);
-}
-
-// Windows ends the process soon after this returns: everything is done here,
-// and nothing asks the user anything.
-void MailCheckerApp::endSession()
-{
-    abandonRound();
-    // Options changed in the open settings window are saved, as closing it
-    // would save them.
-    if (IsWindowVisible(mainWindow))
-        saveOptions();
-    removeTrayIcon();
-    requestQuit(0);
 }

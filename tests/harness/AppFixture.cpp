@@ -1,10 +1,7 @@
 #include "AppFixture.h"
 #include "TestText.h"
 
-#include "checking/Scheduler.h"
-#include "resources/Messages.h"
 #include "resources/resource.h"
-#include "ui/MainWindow.h"
 
 #include <commctrl.h>
 #include <new>
@@ -38,22 +35,15 @@ void AppFixture::TearDown()
 
 void AppFixture::startProgram()
 {
-    wchar_t settingsPath[MAX_PATH];
-    ASSERT_TRUE(TrayApp::settingsFilePath(settingsPath));
-    theApp.store.useFile(settingsPath);
-    ASSERT_TRUE(theApp.createMainWindow(GetModuleHandleW(NULL), IDD_MAIN, IDI_ONLINE, mainDialogProc));
-    theApp.addTrayIcon(IDI_OFFLINE, Tip::offline);
-    startSchedulerTimer(theApp.mainWindow);
-    SetWindowPos(theApp.mainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(theApp.mainWindow, SW_HIDE);
-    theApp.loadSettings();
+    ASSERT_TRUE(theApp.findSettingsFile());
+    ASSERT_TRUE(theApp.openMainWindow(GetModuleHandleW(NULL)));
 }
 
 // One message at a time: what the round's end posts (a deferred command, the
 // round a connection is owed) is left for the test to see.
 bool finishRound(DWORD timeoutMs)
 {
-    for (DWORD start = GetTickCount(); theApp.checking;) {
+    for (DWORD start = GetTickCount(); theApp.round.checking();) {
         if (GetTickCount() - start >= timeoutMs)
             return false;
         if (!AppFixture::dispatchNext())
@@ -64,7 +54,7 @@ bool finishRound(DWORD timeoutMs)
 
 void runRound()
 {
-    theApp.checkRound();
+    theApp.round.start();
     EXPECT_TRUE(finishRound());
 }
 

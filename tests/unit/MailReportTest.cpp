@@ -219,8 +219,8 @@ TEST_F(Report, ListCommandsDuringARoundWaitForItsEnd)
         for (DWORD start = GetTickCount(); !fileExists(ran) && GetTickCount() - start < 10000;)
             Sleep(50);
         EXPECT_TRUE(fileExists(ran)) << "A's own mail program";
-        EXPECT_STREQ("+OK 3 300\r\n", theApp.lastStatus[1]);
-        EXPECT_STREQ("+OK 1 100\r\n", theApp.lastStatus[2]);
+        EXPECT_STREQ("+OK 3 300\r\n", theApp.report.lastStatus(1));
+        EXPECT_STREQ("+OK 1 100\r\n", theApp.report.lastStatus(2));
         EXPECT_EQ(2, theApp.store.settings().accountCount);
         MSG waiting = {};
         EXPECT_TRUE(PeekMessageW(&waiting, theApp.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
@@ -239,12 +239,10 @@ TEST_F(Report, AnAccountBeyondTheSlotsIsNeverCheckedAndSaidOnceAtStartUp)
     start(options(true), accounts);
     EXPECT_EQ("ACCOUNT NUMBER ERROR!!", boxes.captions());
 
-    char slots[kStatusSlots][kStatusSlotLength] = {};
-    for (int n = 1; n <= 15; ++n)
-        strcpy(slots[n], "+OK 0 0\r\n");
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ("", round());
-        EXPECT_EQ(0, memcmp(slots, theApp.lastStatus, sizeof slots)) << "slots 1 to 15 are used";
+        for (int n = 1; n <= 15; ++n)
+            EXPECT_STREQ("+OK 0 0\r\n", theApp.report.lastStatus(n)) << "slots 1 to 15 are used";
     }
     EXPECT_EQ(0, full.connections());
 }

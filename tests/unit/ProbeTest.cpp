@@ -511,6 +511,16 @@ TEST_F(Probe, RepliesAreReadWholeLineByLineAndTheMailboxIsFreeBeforeAnyBox)
 // reported again on the next round.
 TEST_F(Probe, AConnectionClosedBeforeTheStatReplyIsSaidAndTheLastStatusStays)
 {
+    // The last status, from a round in which only changes are reported.
+    FakePop3Server same;
+    same.on("STAT", pop3Reply("+OK 2 200\r\n"));
+    store(same.address());
+    SettingsRecord everyChange = theApp.store.settings();
+    everyChange.reportUnread = 0;
+    ASSERT_TRUE(theApp.store.saveOptions(everyChange));
+    runRound();
+    ASSERT_STREQ("+OK 2 200\r\n", theApp.report.lastStatus(1));
+
     const struct {
         const char* closesAfter;
         std::vector<const char*> sent;
@@ -523,20 +533,14 @@ TEST_F(Probe, AConnectionClosedBeforeTheStatReplyIsSaidAndTheLastStatusStays)
         server.on("STAT", pop3Reply("+OK 2 200\r\n"));
         script(server, c.closesAfter, step("+OK\r\n", 0, {}, true));
         store(server.address());
-        SettingsRecord everyChange = theApp.store.settings();
-        everyChange.reportUnread = 0;
-        ASSERT_TRUE(theApp.store.saveOptions(everyChange));
-        strcpy(theApp.lastStatus[1], "+OK 2 200\r\n");
         mark();
         runRound();
         ASSERT_EQ(1, newBoxes()) << boxes.captions();
         expectBox(0, "DISCONNECT ERROR!!", kDisconnected, BoxIcon::error);
-        EXPECT_STREQ("+OK 2 200\r\n", theApp.lastStatus[1]);
+        EXPECT_STREQ("+OK 2 200\r\n", theApp.report.lastStatus(1));
         expectReceived(server, c.sent);
     }
     // The mailbox as it was before: nothing new to report.
-    FakePop3Server same;
-    same.on("STAT", pop3Reply("+OK 2 200\r\n"));
     store(same.address());
     mark();
     runRound();

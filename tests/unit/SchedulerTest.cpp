@@ -15,7 +15,7 @@
 
 using namespace testsettings;
 
-class Scheduler : public AppFixture {
+class Scheduling : public AppFixture {
 protected:
     // Accounts "one", "two", "three" on the fake server. The real timer is
     // stopped: only the messages a test sends move time on.
@@ -48,7 +48,7 @@ protected:
     FakePop3Server server;
 };
 
-TEST_F(Scheduler, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
+TEST_F(Scheduling, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
 {
     const struct {
         const char* name;
@@ -79,12 +79,12 @@ TEST_F(Scheduler, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
     }
 }
 
-TEST_F(Scheduler, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
+TEST_F(Scheduling, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
 {
     start(1, 5);
     timer(2);
     EXPECT_EQ(0, server.connections());
-    EXPECT_EQ(0, theApp.elapsedSeconds) << "offline without LAN mode counts nothing";
+    EXPECT_EQ(0, theApp.scheduler.elapsedSeconds()) << "offline without LAN mode counts nothing";
 
     // Each way of losing the connection: none left, six, the enumeration failing.
     const struct { int connections; DWORD enumResult; } downs[] = {{0, 0}, {6, 0}, {1, ERROR_CANNOT_OPEN_PHONEBOOK}};
@@ -92,14 +92,18 @@ TEST_F(Scheduler, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
     for (const auto& down : downs) {
         SCOPED_TRACE(down.connections);
         ras.reset();
+        // One tick short of the interval, counted offline in LAN mode: must not matter.
+        check(IDC_LAN_MODE, true);
+        timer((297 - theApp.scheduler.elapsedSeconds()) / 3);
+        ASSERT_EQ(297, theApp.scheduler.elapsedSeconds());
+        check(IDC_LAN_MODE, false);
         ras.setConnections(1);
-        theApp.elapsedSeconds = 297;   // one tick short of the interval: must not matter
         timer();
         EXPECT_EQ(++rounds, server.connections()) << "a round at once";
-        EXPECT_EQ(0, theApp.elapsedSeconds) << "and no tick after it";
+        EXPECT_EQ(0, theApp.scheduler.elapsedSeconds()) << "and no tick after it";
         EXPECT_EQ(IDI_ONLINE, trayIconId());
         timer();
-        EXPECT_EQ(3, theApp.elapsedSeconds) << "the counter starts again from 0";
+        EXPECT_EQ(3, theApp.scheduler.elapsedSeconds()) << "the counter starts again from 0";
 
         ras.setConnections(down.connections);
         ras.setEnumResult(down.enumResult);
@@ -107,15 +111,15 @@ TEST_F(Scheduler, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
         timer();
         EXPECT_EQ(IDI_OFFLINE, trayIconId());
         EXPECT_EQ("オフライン", trayTip());
-        EXPECT_EQ(3, theApp.elapsedSeconds) << "no tick on going down, LAN mode or not";
+        EXPECT_EQ(3, theApp.scheduler.elapsedSeconds()) << "no tick on going down, LAN mode or not";
         check(IDC_LAN_MODE, false);
         timer(3);
-        EXPECT_EQ(3, theApp.elapsedSeconds) << "then it stands still";
+        EXPECT_EQ(3, theApp.scheduler.elapsedSeconds()) << "then it stands still";
         EXPECT_EQ(rounds, server.connections());
     }
 }
 
-TEST_F(Scheduler, TimedRoundsComeWhenTheCounterMeetsTheInterval)
+TEST_F(Scheduling, TimedRoundsComeWhenTheCounterMeetsTheInterval)
 {
     // messages: after the last round, up to the one that should start the next
     const struct { int interval; bool lanMode, connected; int messages; bool roundOnLast; } cases[] = {
@@ -132,16 +136,16 @@ TEST_F(Scheduler, TimedRoundsComeWhenTheCounterMeetsTheInterval)
         int before = server.connections();
         timer(c.messages - 1);
         EXPECT_EQ(before, server.connections());
-        EXPECT_EQ((c.messages - 1) * 3, theApp.elapsedSeconds);
+        EXPECT_EQ((c.messages - 1) * 3, theApp.scheduler.elapsedSeconds());
         EXPECT_EQ(c.connected ? IDI_ONLINE : IDI_OFFLINE, trayIconId()) << "LAN mode alone leaves the icon";
         timer();
         EXPECT_EQ(before + (c.roundOnLast ? 1 : 0), server.connections());
-        EXPECT_EQ(c.roundOnLast ? 0 : c.messages * 3, theApp.elapsedSeconds);
+        EXPECT_EQ(c.roundOnLast ? 0 : c.messages * 3, theApp.scheduler.elapsedSeconds());
         restart();
     }
 }
 
-TEST_F(Scheduler, AnIntervalLoweredBelowTheCountWaitsForAClick)
+TEST_F(Scheduling, AnIntervalLoweredBelowTheCountWaitsForAClick)
 {
     start(1, 30);
     ras.setConnections(1);
@@ -149,7 +153,7 @@ TEST_F(Scheduler, AnIntervalLoweredBelowTheCountWaitsForAClick)
     SetDlgItemInt(theApp.mainWindow, IDC_INTERVAL, 5, TRUE);
     timer(200);
     EXPECT_EQ(1, server.connections());
-    EXPECT_EQ(1200, theApp.elapsedSeconds);
+    EXPECT_EQ(1200, theApp.scheduler.elapsedSeconds());
 
     click();
     EXPECT_EQ(2, server.connections());
@@ -159,29 +163,30 @@ TEST_F(Scheduler, AnIntervalLoweredBelowTheCountWaitsForAClick)
     EXPECT_EQ(3, server.connections()) << "from the click on, 5 minutes apply";
 }
 
-TEST_F(Scheduler, ClickAndCheckNowRunARoundOnlyWhenConnectedOrInLanMode)
+TEST_F(Scheduling, ClickAndCheckNowRunARoundOnlyWhenConnectedOrInLanMode)
 {
     const struct { bool connected, lanMode, round; } cases[] = {
         {false, false, false}, {true, false, true}, {false, true, true}};
     for (const auto& c : cases) {
-        start(1, 5, c.lanMode);
-        ras.setConnections(c.connected ? 1 : 0);
         for (void (*request)() : {click, checkNow}) {
             SCOPED_TRACE(testing::Message() << c.connected << c.lanMode << (request == click));
-            theApp.elapsedSeconds = 42;
+            start(1, 5, true);
+            timer(14);   // 42 s counted offline in LAN mode
+            check(IDC_LAN_MODE, c.lanMode);
+            ras.setConnections(c.connected ? 1 : 0);
             int before = server.connections();
             request();
             EXPECT_EQ(before + (c.round ? 1 : 0), server.connections());
             EXPECT_EQ(c.round ? IDI_ONLINE : IDI_OFFLINE, trayIconId());
-            EXPECT_EQ(c.round ? 0 : 42, theApp.elapsedSeconds);
-            EXPECT_EQ(1, theApp.offline) << "a click leaves the monitor's state alone";
+            EXPECT_EQ(c.round ? 0 : 42, theApp.scheduler.elapsedSeconds());
+            EXPECT_EQ(1, theApp.offline()) << "a click leaves the monitor's state alone";
+            restart();
         }
-        restart();
     }
     EXPECT_EQ(0, boxes.count());
 }
 
-TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindowWasShown)
+TEST_F(Scheduling, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindowWasShown)
 {
     // Accounts 1 and 3 are refused before contact (line break in the
     // password), so their boxes show the icon as the round left it.
@@ -191,7 +196,7 @@ TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindo
     check(IDC_REPORT_PER_USER, true);
     std::vector<std::string> seen;
     boxes.whileShown([&](const SeenBox& box) {
-        seen.push_back(std::to_string(trayIconId()) + trayTip() + std::to_string(theApp.checking) +
+        seen.push_back(std::to_string(trayIconId()) + trayTip() + std::to_string(theApp.round.checking()) +
                        (timerRuns() ? " timer" : ""));
         if (box.caption == "メールの受信報告") {
             PostMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
@@ -206,14 +211,14 @@ TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindo
     EXPECT_EQ(1, server.connections()) << "the clicks during the round were dropped";
     EXPECT_EQ(IDI_ONLINE, trayIconId());
     EXPECT_EQ("オンライン", trayTip());
-    EXPECT_EQ(0, theApp.checking);
+    EXPECT_EQ(0, theApp.round.checking());
     EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
     EXPECT_FALSE(timerRuns()) << "no timed round while the settings window is open";
     SendMessageW(theApp.mainWindow, WM_CLOSE, 0, 0);
     EXPECT_TRUE(timerRuns()) << "closing it starts the timer again";
 }
 
-TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe)
+TEST_F(Scheduling, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe)
 {
     // deletedAtFirstBox: the account deleted while the first report box is up (0: none)
     const struct { bool perUser; int deletedAtFirstBox; std::vector<std::string> contacted; } cases[] = {
@@ -247,7 +252,7 @@ TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe
 
 // Clicks and "巡回" while a round waits on a slow server are taken at once,
 // and start no round, then or after it.
-TEST_F(Scheduler, RequestsDuringARoundStartNoRoundThenOrAfterIt)
+TEST_F(Scheduling, RequestsDuringARoundStartNoRoundThenOrAfterIt)
 {
     Pop3Step slowGreeting = pop3DefaultStep("");
     slowGreeting.delayMs = 1500;
@@ -264,7 +269,7 @@ TEST_F(Scheduler, RequestsDuringARoundStartNoRoundThenOrAfterIt)
     impatient.join();
     pumpMessages();
     EXPECT_EQ(1, server.connections());
-    EXPECT_EQ(0, theApp.checking);
+    EXPECT_EQ(0, theApp.round.checking());
 
     click();
     EXPECT_EQ(2, server.connections()) << "a click after the round works as before";
@@ -275,13 +280,13 @@ TEST_F(Scheduler, RequestsDuringARoundStartNoRoundThenOrAfterIt)
 // "オフライン" under the round, or use up a connection coming up. Such a
 // connection (start-up's tick comes during the LAN round) gets its round
 // when the round under way ends.
-TEST_F(Scheduler, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsTheNextRound)
+TEST_F(Scheduling, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsTheNextRound)
 {
     Pop3Step slowGreeting = pop3DefaultStep("");
     slowGreeting.delayMs = 1000;
     server.greeting(slowGreeting);
     start(1, 5, true);
-    theApp.checkRound();
+    theApp.round.start();
     SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
     SendMessageA(theApp.mainWindow, WM_CLOSE, 0, 0);
     EXPECT_FALSE(timerRuns()) << "not while the round runs";
@@ -292,7 +297,7 @@ TEST_F(Scheduler, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsTh
     ASSERT_TRUE(finishRound());
     EXPECT_TRUE(timerRuns()) << "the round's end starts it";
     pumpMessages();
-    EXPECT_EQ(1, theApp.checking) << "the connection's round";
+    EXPECT_EQ(1, theApp.round.checking()) << "the connection's round";
     ASSERT_TRUE(finishRound());
     EXPECT_EQ(2, server.connections());
 }

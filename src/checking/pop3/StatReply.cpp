@@ -3,8 +3,6 @@
 #include <climits>
 #include <cstring>
 
-const char kUnchangedReply[] = "+OK But Don't have Mes!!";
-
 namespace {
 
 struct Word {

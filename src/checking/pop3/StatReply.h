@@ -5,9 +5,6 @@
 #pragma once
 #include <cstddef>
 
-// What the filter puts in place of a reply that has not changed.
-extern const char kUnchangedReply[];   // "+OK But Don't have Mes!!"
-
 const size_t kStatusSlotLength = 32;   // one slot of lastStatus, terminator included
 
 bool replyContains(const char* reply, const char* marker);

@@ -1,25 +1,10 @@
-// Checking one account: log in over POP3 with USER and PASS, ask STAT, log out
-// with QUIT, then tell the user. Nothing is ever retrieved or deleted. The
-// conversation runs on a worker thread; this side starts it and, once it has
-// ended, shows its outcome.
-#include "app/MailCheckerApp.h"
-#include "checking/ProbeWorker.h"
+// The boxes of a probe that did not read the mailbox.
+#include "checking/ProbeFailureBox.h"
 #include "checking/pop3/ServerAddress.h"
 #include "checking/pop3/ServerRefusal.h"
-#include "config/FieldText.h"
 #include "resources/ShowBox.h"
 
-#include <cstring>
-
 namespace {
-
-// The settings file can be edited by hand. A line break inside a command's
-// argument would let a second command of the file's choosing reach the
-// server, so such an account is not contacted at all.
-bool hasLineBreak(const char* text)
-{
-    return strpbrk(text, "\r\n") != nullptr;
-}
 
 // The boxes of a fixed text; a refusal and a refused connection are composed
 // below.
@@ -92,7 +77,7 @@ void addServerWords(BoxLines& lines, const Pop3Reply& reply)
 
 // The server would not let the account in. Today's box for a refused
 // password, unless the server said why; the server's words last.
-void showRefusal(ProbeOutcome outcome, const Pop3Reply& reply, const CheckedAccount& account)
+void showRefusal(ProbeOutcome outcome, const Pop3Reply& reply, const ProbedAccount& account)
 {
     BoxLines lines;
     if (outcome == ProbeOutcome::greetingRefused) {
@@ -121,7 +106,7 @@ void showRefusal(ProbeOutcome outcome, const Pop3Reply& reply, const CheckedAcco
 
 // The port the connection was refused on, and where it was not 995 the
 // way to choose POP3 over TLS.
-void showConnectFailed(const CheckedAccount& account)
+void showConnectFailed(const ProbedAccount& account)
 {
     wchar_t first[128];
     wsprintfW(first, Box::connectFailed.text, static_cast<int>(account.port));
@@ -134,56 +119,19 @@ void showConnectFailed(const CheckedAccount& account)
 
 }  // namespace
 
-bool MailCheckerApp::probeAccount(int accountNumber)
-{
-    store.readAccountRecord(accountNumber);
-    const AccountRecord& record = store.workRecord();
-    probedAccount.number = accountNumber;
-    fieldToWide(record.userName, probedAccount.userName);
-    probedAccount.launchMailer = record.launchMailer != 0;
-    fieldToWide(record.mailerPath, probedAccount.mailerPath);
-    ServerAddress server;
-    parseServerAddress(record.server, server);
-    probedAccount.port = server.port;
-    probedAccount.tls = server.tls;
-    if (hasLineBreak(store.workAccount()) || hasLineBreak(store.workPassword())) {
-        showBox(NULL, Box::unsafeCredentials);
-        return false;
-    }
-
-    ProbeRequest request;
-    memcpy(request.server, record.server, sizeof request.server);
-    memcpy(request.account, store.workAccount(), sizeof request.account);
-    memcpy(request.password, store.workPassword(), sizeof request.password);
-    runningProbe = startProbe(request, mainWindow, WM_PROBE_ENDED, ++checkSerial);
-    SecureZeroMemory(&request, sizeof request);
-    if (!runningProbe) {
-        showBox(NULL, Box::winsockStartup);
-        return false;
-    }
-    return true;
-}
-
-// The connection is closed by now: while a box waits for the user, the
-// mailbox is free for the mail program the report offers to start.
-BYTE MailCheckerApp::reportProbe(ProbeOutcome outcome, Pop3Reply& reply)
+void showProbeFailure(ProbeOutcome outcome, const Pop3Reply& reply, const ProbedAccount& account)
 {
     switch (outcome) {
-    case ProbeOutcome::mailboxRead: {
-        BYTE result = 0;
-        evaluateStatReply(reply.text, probedAccount, result);
-        return result;
-    }
     case ProbeOutcome::greetingRefused:
     case ProbeOutcome::userRefused:
     case ProbeOutcome::loginRefused:
-        showRefusal(outcome, reply, probedAccount);
-        return 0;
+        showRefusal(outcome, reply, account);
+        break;
     case ProbeOutcome::connectFailed:
-        showConnectFailed(probedAccount);
-        return 0;
+        showConnectFailed(account);
+        break;
     default:
         showBox(NULL, boxFor(outcome));
-        return 0;
+        break;
     }
 }

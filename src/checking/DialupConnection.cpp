@@ -1,23 +1,8 @@
-#include "app/DialupTrayApp.h"
+// The Remote Access Service asked whether a dial-up connection is up.
+#include "checking/DialupConnection.h"
 #include "checking/RasRecords.h"
 
-bool DialupTrayApp::goOnline()
-{
-    if (offline != 1)
-        return false;
-    offline = 0;
-    return true;
-}
-
-bool DialupTrayApp::goOffline()
-{
-    if (offline != 0)
-        return false;
-    offline = 1;
-    return true;
-}
-
-bool DialupTrayApp::isDialupConnected()
+bool dialupConnectionIsUp()
 {
     RasConnV1 connections[kRasConnections] = {};
     connections[0].dwSize = sizeof(RasConnV1);

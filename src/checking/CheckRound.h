@@ -1,0 +1,52 @@
+// A check round: every account probed in turn, each probe on a worker so
+// that the window's thread takes its messages meanwhile. The round goes on
+// from account to account as each probe's end is posted to the main window,
+// and ends early when a report says so.
+#pragma once
+#include "checking/MailReport.h"
+#include "checking/ProbeWorker.h"
+#include "checking/ProbedAccount.h"
+#include "checking/RoundHost.h"
+#include "checking/Scheduler.h"
+#include "config/SettingsStore.h"
+
+class CheckRound {
+public:
+    CheckRound(SettingsStore& store, Scheduler& scheduler, MailReport& report);
+
+    // The main window and the tray: set by the app once the window exists.
+    void setHost(const RoundHost& host) { host_ = host; }
+
+    // 1 while a round runs.
+    BYTE checking() const { return checking_; }
+
+    // A round over every account, unless one runs already.
+    void start();
+    // The worker's message: the probe under way has ended.
+    void onProbeEnded();
+    // A command that would move records under a probe, carried out once the
+    // round has ended (posted to the main window).
+    void deferCommand(WORD commandId) { deferredCommand_ = commandId; }
+    // A dial-up connection came up during the round: another round follows it.
+    void oweRound() { owed_ = 1; }
+    // The program is ending: the probe under way closes its connection at
+    // once, nothing more is sent, no box follows and no other probe starts.
+    void abandon();
+
+private:
+    bool probeAccount(int accountNumber);
+    void probeNextAccount();
+    void end();
+
+    SettingsStore& store_;
+    Scheduler&     scheduler_;
+    MailReport&    report_;
+    RoundHost      host_;
+    BYTE           checking_;
+    BYTE           abandoned_;
+    int            account_;           // the account the round is at
+    ProbeWorker*   worker_;            // its probe; NULL while none runs
+    ProbedAccount  probed_;            // what that probe's report needs of its account
+    WORD           deferredCommand_;
+    BYTE           owed_;
+};
