@@ -4,6 +4,7 @@
 #include "resources/ShowBox.h"
 #include "resources/resource.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowSettings.h"
 
 #include <commctrl.h>
 
@@ -30,7 +31,7 @@ int MailCheckerApp::run(HINSTANCE instance)
         return 0;
 
     // The round goes on in the message loop.
-    if (isChecked(IDC_LAN_MODE))
+    if (lanModeShown())
         round.start();
     // Let the connection monitor look once before the loop starts.
     SendMessageW(mainWindow, WM_TIMER, 0, 0);
@@ -89,13 +90,13 @@ void MailCheckerApp::onTimer()
         setTrayIcon(IDI_OFFLINE, Tip::offline);
         return;
     }
-    if (isChecked(IDC_LAN_MODE) && scheduler.tick(mainWindow))
+    if (lanModeShown() && scheduler.tick(mainWindow))
         round.start();
 }
 
 void MailCheckerApp::requestRound()
 {
-    if (isDialupConnected() || isChecked(IDC_LAN_MODE))
+    if (isDialupConnected() || lanModeShown())
         round.start();
 }
 
@@ -118,4 +119,11 @@ void MailCheckerApp::endSession()
         saveOptions();
     removeTrayIcon();
     PostQuitMessage(0);
+}
+
+// The LAN box as the window shows it, which may differ from the stored
+// option while the settings window is open.
+bool MailCheckerApp::lanModeShown() const
+{
+    return IsDlgButtonChecked(mainWindow, IDC_LAN_MODE) == BST_CHECKED;
 }

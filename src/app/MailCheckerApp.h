@@ -7,17 +7,17 @@
 #include "checking/MailReport.h"
 #include "checking/Scheduler.h"
 #include "config/SettingsStore.h"
+#include "ui/AccountList.h"
 
 class MailCheckerApp : public DialupTrayApp {
 public:
-    SettingsStore store;       // the settings and the account read last
-    Scheduler     scheduler;   // the timer and the seconds counted towards the interval
-    MailReport    report;      // the last STAT reply of each account
-    CheckRound    round;       // the round under way
-    LONG          accountDialogResult;
-    BYTE          editMode;    // 1 while the account dialog edits a stored record
+    SettingsStore store;         // the settings and the account read last
+    Scheduler     scheduler;     // the timer and the seconds counted towards the interval
+    MailReport    report;        // the last STAT reply of each account
+    CheckRound    round;         // the round under way
+    AccountList   accountList;   // the list's state while the account dialog is open
 
-    MailCheckerApp() : round(store, scheduler, report), accountDialogResult(0), editMode(0) {}
+    MailCheckerApp() : round(store, scheduler, report) {}
 
     // Start-up, the message loop, and the quit message's code at the end.
     int run(HINSTANCE instance);
@@ -37,22 +37,8 @@ public:
     void exitProgram(int exitCode);
     void endSession();
 
-    // Main window
-    void loadSettings();
-    void saveSettings();
-    bool saveOptions();
-    bool isChecked(int controlId);
-
-    // Account list
-    void refreshAccountList();
-    void newAccount();
-    void editAccount();
-    void deleteAccount(int selection);
-
-    // Account dialog
-    void initAccountDialog(HWND dialog);
-    void chooseMailProgram(HWND dialog);
-    bool registerAccount(HWND dialog);
+private:
+    bool lanModeShown() const;
 };
 
 extern MailCheckerApp theApp;

@@ -1,3 +1,4 @@
+// The tray program's one running copy, its hidden main window and its message loop.
 #include "app/TrayApp.h"
 #include "resources/ShowBox.h"
 

@@ -37,8 +37,8 @@ public:
     bool createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc);
     void runMessageLoop(MSG* msg);
 
-    bool addTrayIcon(int iconId, const wchar_t* tip);
-    bool setTrayIcon(int iconId, const wchar_t* tip);
+    void addTrayIcon(int iconId, const wchar_t* tip);
+    void setTrayIcon(int iconId, const wchar_t* tip);
     void restoreTrayIcon();
     void removeTrayIcon();
     void showTrayMenu(int menuId);

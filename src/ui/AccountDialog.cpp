@@ -1,5 +1,5 @@
 // The account dialog: one account's fields, opened modally for a new account
-// or for the selected one (editMode 1).
+// or for the selected one (the list's editMode 1).
 #include "ui/AccountDialog.h"
 #include "app/MailCheckerApp.h"
 #include "checking/pop3/ServerAddress.h"
@@ -67,43 +67,11 @@ bool readTypedField(HWND dialog, const TypedField& typed)
     return false;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK accountDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+void initAccountDialog(HWND dialog)
 {
-    switch (message) {
-    case WM_CLOSE:
-        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        break;
-    case WM_INITDIALOG:
-        theApp.initAccountDialog(dialog);
-        break;
-    case WM_COMMAND:
-        // Every way out (キャンセル, Esc, the close button, a registration)
-        // passes through IDCANCEL.
-        switch (LOWORD(wParam)) {
-        case IDCANCEL:
-            theApp.editMode = 0;
-            EndDialog(dialog, theApp.accountDialogResult);
-            break;
-        case IDC_LAUNCH_MAILER:
-            if (isToggleDown(dialog))
-                theApp.chooseMailProgram(dialog);
-            break;
-        case IDC_REGISTER:
-            if (theApp.registerAccount(dialog))
-                SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            break;
-        }
-        break;
-    }
-    return 0;
-}
-
-void MailCheckerApp::initAccountDialog(HWND dialog)
-{
-    if (editMode == 0)
+    if (theApp.accountList.editMode() == 0)
         return;
+    SettingsStore& store = theApp.store;
     store.readAccountRecord(selectedAccountNumber());
     const AccountRecord& record = store.workRecord();
     showField(dialog, IDC_USER_NAME, record.userName);
@@ -118,7 +86,7 @@ void MailCheckerApp::initAccountDialog(HWND dialog)
         SendDlgItemMessageW(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_CHECKED, 0);
 }
 
-void MailCheckerApp::chooseMailProgram(HWND dialog)
+void chooseMailProgram(HWND dialog)
 {
     static const WCHAR filter[] = L"実行ファイル(*.exe)\0*.exe\0";
 
@@ -151,10 +119,14 @@ void MailCheckerApp::chooseMailProgram(HWND dialog)
         SendDlgItemMessageW(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
-bool MailCheckerApp::registerAccount(HWND dialog)
+}  // namespace
+
+bool registerAccount(HWND dialog)
 {
+    SettingsStore& store = theApp.store;
+    const bool editing = theApp.accountList.editMode() == 1;
     // lastStatus has no slot beyond this many accounts.
-    if (editMode == 0 && store.settings().accountCount >= kMaxAccounts) {
+    if (!editing && store.settings().accountCount >= kMaxAccounts) {
         showBox(dialog, Box::tooManyAccounts);
         return false;
     }
@@ -188,14 +160,45 @@ bool MailCheckerApp::registerAccount(HWND dialog)
 
     // The record and the count that lists it are stored together or not at
     // all; on failure the dialog stays open with the input.
-    bool stored = editMode == 1 ? store.replaceAccount(selectedAccountNumber(), record, account, password)
+    bool stored = editing ? store.replaceAccount(selectedAccountNumber(), record, account, password)
                                 : store.addAccount(record, account, password);
     SecureZeroMemory(password, sizeof password);
     if (!stored) {
         showBox(dialog, Box::registerNotSaved);
         return false;
     }
-    refreshAccountList();
+    theApp.accountList.refresh();
     showBox(dialog, Box::registered);
     return true;
+}
+
+INT_PTR CALLBACK accountDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_CLOSE:
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        break;
+    case WM_INITDIALOG:
+        initAccountDialog(dialog);
+        break;
+    case WM_COMMAND:
+        // Every way out (キャンセル, Esc, the close button, a registration)
+        // passes through IDCANCEL.
+        switch (LOWORD(wParam)) {
+        case IDCANCEL:
+            theApp.accountList.endEdit();
+            EndDialog(dialog, theApp.accountList.accountDialogResult());
+            break;
+        case IDC_LAUNCH_MAILER:
+            if (isToggleDown(dialog))
+                chooseMailProgram(dialog);
+            break;
+        case IDC_REGISTER:
+            if (registerAccount(dialog))
+                SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            break;
+        }
+        break;
+    }
+    return 0;
 }

@@ -1,5 +1,5 @@
-// The account list of the settings window. Line i (from 0) is record i + 1;
-// the position alone links a line to its record.
+// The account list's lines and its commands: "新規登録", "編集", "削除".
+#include "ui/AccountList.h"
 #include "app/MailCheckerApp.h"
 #include "config/FieldText.h"
 #include "resources/ShowBox.h"
@@ -18,20 +18,21 @@ int selectedLine()
     return static_cast<int>(sendToList(LB_GETCURSEL, 0, 0));
 }
 
-void openAccountDialog()
+}  // namespace
+
+void AccountList::openAccountDialog()
 {
-    theApp.accountDialogResult = static_cast<LONG>(DialogBoxParamW(
+    accountDialogResult_ = static_cast<LONG>(DialogBoxParamW(
         theApp.instance, MAKEINTRESOURCEW(IDD_ACCOUNT), theApp.mainWindow, accountDialogProc, 0));
     // The dialog ends edit mode itself; if it could not even open, do it here
     // so that the next "新規登録" is not taken for an edit.
-    if (theApp.accountDialogResult == -1)
-        theApp.editMode = 0;
+    if (accountDialogResult_ == -1)
+        editMode_ = 0;
 }
 
-}  // namespace
-
-void MailCheckerApp::refreshAccountList()
+void AccountList::refresh()
 {
+    SettingsStore& store = theApp.store;
     sendToList(LB_RESETCONTENT, 0, 0);
     for (int n = 1; n <= store.settings().accountCount; ++n) {
         // An unreadable record comes back empty and shows as an empty line,
@@ -43,36 +44,37 @@ void MailCheckerApp::refreshAccountList()
     }
 }
 
-void MailCheckerApp::newAccount()
+void AccountList::newAccount()
 {
     openAccountDialog();
 }
 
-void MailCheckerApp::editAccount()
+void AccountList::editAccount()
 {
     if (selectedLine() == LB_ERR) {
-        showBox(mainWindow, Box::noSelection);
+        showBox(theApp.mainWindow, Box::noSelection);
         return;
     }
-    editMode = 1;
+    editMode_ = 1;
     openAccountDialog();
 }
 
-void MailCheckerApp::deleteAccount(int selection)
+void AccountList::deleteAccount(int selection)
 {
+    HWND window = theApp.mainWindow;
     if (selection == LB_ERR) {
-        showBox(mainWindow, Box::noSelection);
+        showBox(window, Box::noSelection);
         return;
     }
-    if (showBox(mainWindow, Box::confirmDelete) != IDYES)
+    if (showBox(window, Box::confirmDelete) != IDYES)
         return;
 
-    const int32_t formerCount = store.settings().accountCount;
-    if (!store.deleteAccount(selection + 1)) {
-        showBox(mainWindow, Box::deleteNotSaved);
+    const int32_t formerCount = theApp.store.settings().accountCount;
+    if (!theApp.store.deleteAccount(selection + 1)) {
+        showBox(window, Box::deleteNotSaved);
         return;
     }
     sendToList(LB_DELETESTRING, selection, 0);
-    report.moveSlotsDown(selection + 1, formerCount);
-    showBox(mainWindow, Box::deleted);
+    theApp.report.moveSlotsDown(selection + 1, formerCount);
+    showBox(window, Box::deleted);
 }

@@ -1,12 +1,9 @@
-// The settings window: a modeless dialog, hidden most of the time, through
-// whose procedure every event of the program arrives.
+// The main window's procedure: every event of the program arrives here and
+// is routed to the part whose job it is.
 #include "ui/MainWindow.h"
 #include "app/MailCheckerApp.h"
-#include "config/SiblingFiles.h"
-#include "resources/ShowBox.h"
 #include "resources/resource.h"
-
-#include <commctrl.h>
+#include "ui/MainWindowSettings.h"
 
 namespace {
 
@@ -51,13 +48,13 @@ void onCommand(HWND window, WORD id, WORD notification)
             SendMessageW(window, WM_COMMAND, IDC_EDIT_ACCOUNT, 0);
         break;
     case IDC_NEW_ACCOUNT:
-        theApp.newAccount();
+        theApp.accountList.newAccount();
         break;
     case IDC_EDIT_ACCOUNT:
-        theApp.editAccount();
+        theApp.accountList.editAccount();
         break;
     case IDC_DELETE_ACCOUNT:
-        theApp.deleteAccount(
+        theApp.accountList.deleteAccount(
             static_cast<int>(SendDlgItemMessageW(window, IDC_ACCOUNT_LIST, LB_GETCURSEL, 0, 0)));
         break;
     case IDM_CHECK_NOW:
@@ -83,13 +80,13 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_CLOSE:
-        theApp.saveSettings();
+        saveSettings();
         break;
     case WM_SIZE:
         // Minimized, the window would keep the timer stopped with nothing
         // on screen to say so: it is closed instead.
         if (wParam == SIZE_MINIMIZED)
-            theApp.saveSettings();
+            saveSettings();
         break;
     case WM_COMMAND:
         onCommand(window, LOWORD(wParam), HIWORD(wParam));
@@ -115,74 +112,4 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     }
     return 0;
-}
-
-bool MailCheckerApp::isChecked(int controlId)
-{
-    return SendDlgItemMessageW(mainWindow, controlId, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void MailCheckerApp::loadSettings()
-{
-    const StartUpNotes notes = store.load();
-    const SettingsRecord& settings = store.settings();
-    refreshAccountList();
-
-    const struct {
-        uint8_t flag;
-        int     box;
-    } options[] = {
-        {settings.reportOnTop, IDC_REPORT_ON_TOP},
-        {settings.reportPerUser, IDC_REPORT_PER_USER},
-        {settings.reportUnread, IDC_REPORT_UNREAD},
-        {settings.lanMode, IDC_LAN_MODE},
-        {settings.endRoundOnLaunch, IDC_END_ROUND_ON_LAUNCH},
-    };
-    for (const auto& option : options) {
-        if (option.flag)
-            SendDlgItemMessageW(mainWindow, option.box, BM_SETCHECK, BST_CHECKED, 0);
-    }
-
-    // The edit is read-only: the arrows are the only way to change the
-    // interval, and they stop at both ends.
-    CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_SETBUDDYINT | UDS_ALIGNRIGHT,
-                        0, 0, 0, 0, mainWindow, IDC_INTERVAL_SPIN, instance,
-                        GetDlgItem(mainWindow, IDC_INTERVAL), kIntervalMaximum, 0,
-                        settings.intervalMinutes);
-
-    // Once the window is complete: the box lets tray messages in.
-    if (notes.restored) {
-        const LeftoverCopy& leftover = notes.leftover;
-        showFormattedBox(NULL, leftover.badFile[0] ? Box::damagedSettingsRestored : Box::settingsRestored,
-                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath), fileNameOf(leftover.badFile));
-    }
-    if (notes.settingsUnreadable)
-        showBox(NULL, Box::settingsUnreadable);
-    if (notes.recordsBeyondSlots)
-        showBox(NULL, Box::accountsBeyondSlots);
-}
-
-// The options as the window shows them, into the settings file.
-bool MailCheckerApp::saveOptions()
-{
-    SettingsRecord shown = {};
-    shown.reportOnTop = isChecked(IDC_REPORT_ON_TOP);
-    shown.reportPerUser = isChecked(IDC_REPORT_PER_USER);
-    shown.reportUnread = isChecked(IDC_REPORT_UNREAD);
-    shown.lanMode = isChecked(IDC_LAN_MODE);
-    shown.endRoundOnLaunch = isChecked(IDC_END_ROUND_ON_LAUNCH);
-    shown.intervalMinutes = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_INTERVAL, NULL, TRUE));
-    return store.saveOptions(shown);
-}
-
-void MailCheckerApp::saveSettings()
-{
-    if (!saveOptions())
-        showBox(mainWindow, Box::settingsNotSaved);
-
-    // A round under way starts the timer when it ends; started now, a tick
-    // could show "オフライン" while the round still runs.
-    if (!round.checking())
-        scheduler.startTimer(mainWindow);
-    ShowWindow(mainWindow, SW_HIDE);
 }

@@ -6,11 +6,11 @@
 
 using namespace testsettings;
 
-class AccountList : public AppFixture {};
+class ListDeletion : public AppFixture {};
 
 // Each server answers the same on every round, so an account is reported
 // again only when its status slot does not hold its own last reply.
-TEST_F(AccountList, StatusSlotsMoveDownWithTheRecordsOnDeletion)
+TEST_F(ListDeletion, StatusSlotsMoveDownWithTheRecordsOnDeletion)
 {
     FakePop3Server servers[3];
     SettingsRecord settings = makeSettings(3);
@@ -26,7 +26,7 @@ TEST_F(AccountList, StatusSlotsMoveDownWithTheRecordsOnDeletion)
     ASSERT_EQ(3, boxes.count()) << boxes.captions();
 
     boxes.queueAnswers({IDYES});
-    theApp.deleteAccount(0);
+    theApp.accountList.deleteAccount(0);
     runRound();
     EXPECT_EQ(5, boxes.count()) << "u2 and u3 unchanged: " << boxes.captions();
 

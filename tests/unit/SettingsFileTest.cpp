@@ -6,6 +6,7 @@
 #include "config/ProfileText.h"
 #include "resources/resource.h"
 #include "ui/AccountDialog.h"
+#include "ui/MainWindowSettings.h"
 
 #include <climits>
 #include <cstring>
@@ -21,13 +22,12 @@ using Lines = std::vector<std::string>;
 // for the modal dialog.
 bool registerNewAccount(const char* userName, const char* password)
 {
-    theApp.editMode = 0;
     HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ACCOUNT), theApp.mainWindow,
                                      accountDialogProc, 0);
     for (int id : {IDC_USER_NAME, IDC_ACCOUNT_NAME, IDC_SERVER})
         SetDlgItemTextA(dialog, id, userName);
     SetDlgItemTextA(dialog, IDC_PASSWORD, password);
-    bool registered = theApp.registerAccount(dialog);
+    bool registered = registerAccount(dialog);
     DestroyWindow(dialog);
     return registered;
 }
@@ -281,7 +281,7 @@ TEST_F(SettingsFile, NothingOfAFormerValueStaysInTheFile)
     ASSERT_TRUE(registerNewAccount("c", "pw"));
     SendDlgItemMessageA(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, 0, 0);
     boxes.queueAnswers({IDYES});
-    theApp.deleteAccount(0);
+    theApp.accountList.deleteAccount(0);
     EXPECT_EQ("INPUT DATA!! | INPUT DATA!! | INPUT DATA!! | DELETE DATA?? | DELETE DATA!!", boxes.captions());
 
     const std::string text = fileText(iniPath);
@@ -487,7 +487,7 @@ TEST_F(SettingsFile, DeletingMovesWholeTextsWithTheirRecordsAndLeavesNothingOfTh
     const std::string deletedRecord = rawValue(iniPath, "USERDATA-NO1", "DATA");
     startProgram();
     boxes.queueAnswers({IDYES});
-    theApp.deleteAccount(0);
+    theApp.accountList.deleteAccount(0);
     EXPECT_EQ("DELETE DATA?? | DELETE DATA!!", boxes.captions());
 
     const std::string text = fileText(iniPath);
@@ -565,7 +565,7 @@ TEST_F(SettingsFile, AFileOfThe32BitVersionIsReadWholeAndWrittenBackByteForByte)
         EXPECT_STREQ(a.wholePassword, store.workPassword());
         ASSERT_TRUE(store.replaceAccount(n, store.workRecord(), store.workAccount(), store.workPassword()));
     }
-    theApp.saveSettings();
+    saveSettings();
     EXPECT_EQ(kFileOf32BitVersion, fileText(iniPath));
 }
 
