@@ -1,3 +1,4 @@
+// Record fields in Shift_JIS to wide text and back.
 #include "config/FieldText.h"
 #include "base/HeapArray.h"
 #include "config/Records.h"

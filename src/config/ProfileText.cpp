@@ -1,3 +1,4 @@
+// The INI file's text: its values found, encoded and decoded, and its encoding told.
 #include "config/ProfileText.h"
 #include "base/AsciiCase.h"
 

@@ -1,3 +1,4 @@
+// The socket library's session, and a socket whose every wait is bounded and can be abandoned.
 #include "checking/net/BoundedSocket.h"
 
 WinsockSession::WinsockSession()

@@ -1,3 +1,4 @@
+// The name lookup on a worker of the pool, waited for within its bound.
 #include "checking/net/HostLookup.h"
 #include "checking/net/PoolTask.h"
 

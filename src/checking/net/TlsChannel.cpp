@@ -201,9 +201,10 @@ TlsResult TlsChannel::checkCertificate(const Deadline& deadline)
     chainRequest.RequestedUsage.Usage.cUsageIdentifier = 1;
     chainRequest.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
     // Windows may fetch an intermediate certificate the server left out, or
-    // an update of the roots, over HTTP: within the time the conversation
-    // has left, so that a fetch can still succeed but never outlasts it.
-    // With no time left the chain is built from what is at hand.
+    // an update of the roots, over HTTP. It is given the time the
+    // conversation has left, but takes that as the bound of each address it
+    // fetches, not of the whole chain, which can take longer. With no time
+    // left the chain is built from what is at hand.
     DWORD remaining = deadline.remainingMs();
     chainRequest.dwUrlRetrievalTimeout = remaining ? remaining : 1;
     // The server's intermediate certificates come in the certificate's own store.

@@ -1,3 +1,4 @@
+// One POP3 connection: commands sent, reply lines read, plain or over TLS.
 #include "checking/pop3/Pop3Connection.h"
 
 #include <cstring>

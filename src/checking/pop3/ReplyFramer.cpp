@@ -1,3 +1,4 @@
+// Reply lines cut from the bytes of a POP3 conversation.
 #include "checking/pop3/ReplyFramer.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The account's server field read as host and port.
 #include "checking/pop3/ServerAddress.h"
 
 #include <cstring>

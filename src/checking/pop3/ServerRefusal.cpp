@@ -1,3 +1,4 @@
+// What a POP3 server's refusal says, and its words as a box shows them.
 #include "checking/pop3/ServerRefusal.h"
 #include "base/AsciiCase.h"
 

@@ -1,3 +1,4 @@
+// Login markers, the count of a STAT reply, and the change filter.
 #include "checking/pop3/StatReply.h"
 
 #include <climits>
