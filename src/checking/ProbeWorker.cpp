@@ -10,7 +10,7 @@ struct ProbeWork {
     ProbeOutcome   outcome;
     Pop3Reply      reply;
 
-    void run()
+    void perform()
     {
         outcome = probeMailbox(request, &abandon, reply);
         SecureZeroMemory(&request, sizeof request);

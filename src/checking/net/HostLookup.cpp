@@ -11,7 +11,7 @@ struct Lookup {
     bool    found;
     in_addr address;
 
-    void run()
+    void perform()
     {
         // The worker keeps the socket library up for itself: the caller may
         // have cleaned up its own use of it long before a slow lookup returns.

@@ -1,7 +1,7 @@
 // Work handed to a worker of the system's thread pool, in a block that the
 // caller and the worker share: whoever lets go of it last frees it, so a
 // caller that stops waiting (a bound passed, the program ending) leaves the
-// worker nothing that dangles. Work is a plain struct with a run() member.
+// worker nothing that dangles. Work is a plain struct with a perform() member.
 #pragma once
 #include <windows.h>
 
@@ -28,7 +28,7 @@ public:
         return task;
     }
 
-    // Runs work.run() on a worker; done() is set once it has returned. A
+    // Runs work.perform() on a worker; done() is set once it has returned. A
     // worker of the pool is kept between tasks, where a thread of its own
     // would be made anew each time; the work waits for long stretches, hence
     // a "long function". False, with the task gone, when no worker could be
@@ -69,7 +69,7 @@ private:
     static DWORD WINAPI runOnWorker(LPVOID parameter)
     {
         PoolTask* task = static_cast<PoolTask*>(parameter);
-        task->work.run();
+        task->work.perform();
         SetEvent(task->done_);
         task->release();
         return 0;
