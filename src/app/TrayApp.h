@@ -26,8 +26,7 @@ static_assert(sizeof(NotifyIconDataV1) == 152, "NOTIFYICONDATAW_V1_SIZE on x86")
 
 class TrayApp {
 public:
-    HANDLE           instanceMutex;
-    NotifyIconDataV1 trayIcon;
+    // Set once, when the main window is made; read by every part.
     HWND             mainWindow;
     HINSTANCE        instance;
 
@@ -45,4 +44,9 @@ public:
 
     // False when the program's own path does not fit the buffer.
     static bool settingsFilePath(wchar_t (&path)[MAX_PATH]);
+
+private:
+    HANDLE           instanceMutex;
+    // What the shell was last told, for a shell that has to be told again.
+    NotifyIconDataV1 trayIcon;
 };

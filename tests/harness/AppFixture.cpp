@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "ShellTray.h"
 #include "TestText.h"
 
 #include "resources/resource.h"
@@ -21,6 +22,7 @@ void resetApplicationObject()
 
 void AppFixture::SetUp()
 {
+    recordShellNotifications();
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     iniPath = testsettings::ownIniPath();
@@ -107,7 +109,7 @@ std::vector<DWORD> iconPixels(HICON icon)
 
 int AppFixture::trayIconId() const
 {
-    std::vector<DWORD> shown = iconPixels(theApp.trayIcon.hIcon);
+    std::vector<DWORD> shown = iconPixels(iconToldToShell());
     const int ids[] = {IDI_OFFLINE, IDI_ONLINE, IDI_CHECKING, IDI_MAIL_ARRIVED};
     for (int id : ids) {
         HICON candidate = static_cast<HICON>(LoadImageW(theApp.instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -123,16 +125,7 @@ int AppFixture::trayIconId() const
 
 std::string AppFixture::trayTip() const
 {
-    return shiftJis(theApp.trayIcon.szTip);
-}
-
-bool AppFixture::trayIconPresent() const
-{
-    NOTIFYICONDATAW probe = {};
-    probe.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    probe.hWnd = theApp.mainWindow;
-    probe.uID = 1;
-    return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+    return shiftJis(tipToldToShell().c_str());
 }
 
 void AppFixture::check(int boxId, bool checked)

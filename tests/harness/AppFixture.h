@@ -24,11 +24,10 @@ protected:
     // icon, the timer, the settings loaded. Write the settings file first.
     void startProgram();
 
-    // The tray icon as the shell was last told: resource number and tip.
+    // The tray icon as the shell was last told (see recordShellNotifications):
+    // resource number and tip.
     int trayIconId() const;
     std::string trayTip() const;
-    // Whether the shell still knows our icon.
-    bool trayIconPresent() const;
 
     void check(int boxId, bool checked);
     bool isChecked(int boxId) const;

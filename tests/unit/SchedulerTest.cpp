@@ -53,18 +53,18 @@ TEST_F(Scheduling, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
     const struct {
         const char* name;
         int connections;
-        DWORD state1, status1, enumResult, statusCalls;
+        DWORD state1, status1, enumResult;
         bool connected;
     } cases[] = {
-        {"none", 0, RASCS_Connected, 0, 0, 0, false},
-        {"one connected", 1, RASCS_Connected, 0, 0, 1, true},
-        {"one still dialling", 1, RASCS_Authenticate, 0, 0, 1, false},
-        {"five fit", 5, RASCS_Connected, 0, 0, 1, true},
-        {"six do not", 6, RASCS_Connected, 0, 0, 0, false},
-        {"enumeration fails", 1, RASCS_Connected, 0, ERROR_CANNOT_OPEN_PHONEBOOK, 0, false},
-        {"first of two is down", 2, RASCS_Disconnected, 0, 0, 2, true},
-        {"first of two fails its status", 2, RASCS_Connected, ERROR_INVALID_HANDLE, 0, 2, true},
-        {"the only one fails its status", 1, RASCS_Connected, ERROR_INVALID_HANDLE, 0, 1, false},
+        {"none", 0, RASCS_Connected, 0, 0, false},
+        {"one connected", 1, RASCS_Connected, 0, 0, true},
+        {"one still dialling", 1, RASCS_Authenticate, 0, 0, false},
+        {"five fit", 5, RASCS_Connected, 0, 0, true},
+        {"six do not", 6, RASCS_Connected, 0, 0, false},
+        {"enumeration fails", 1, RASCS_Connected, 0, ERROR_CANNOT_OPEN_PHONEBOOK, false},
+        {"first of two is down", 2, RASCS_Disconnected, 0, 0, true},
+        {"first of two fails its status", 2, RASCS_Connected, ERROR_INVALID_HANDLE, 0, true},
+        {"the only one fails its status", 1, RASCS_Connected, ERROR_INVALID_HANDLE, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -74,8 +74,6 @@ TEST_F(Scheduling, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
         ras.setStatusResult(1, c.status1);
         ras.setEnumResult(c.enumResult);
         EXPECT_EQ(c.connected, theApp.isDialupConnected());
-        EXPECT_EQ(1u, ras.enumCalls());
-        EXPECT_EQ(c.statusCalls, ras.statusCalls());
     }
 }
 
