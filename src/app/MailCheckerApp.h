@@ -11,6 +11,9 @@ struct MailboxCheck;
 // Posted to the main window when a probe's conversation has ended; wParam
 // is the serial number its probe was given.
 const UINT WM_MAILBOX_CHECKED = WM_APP + 101;
+// Posted when a round ends to carry out a deletion confirmed during it;
+// wParam is the list line.
+const UINT WM_CONFIRMED_DELETION = WM_APP + 102;
 
 // lastStatus has a slot for each of the accounts 1..kStatusSlots - 1.
 const int kStatusSlots = 16;
@@ -45,6 +48,9 @@ public:
     // "新規登録", "編集" or "削除" clicked while a round runs: carried out
     // when it has ended, so that no record moves under a probe.
     WORD           deferredListCommand;
+    // A deletion answered Yes while a round ran (the box lets the tray and
+    // the timer start one): its list line + 1, carried out at the round's end.
+    int            confirmedDeletion;
     // The round under way: the account it is at, the conversation of that
     // account's probe (NULL while none runs) with the serial number that
     // tells its message from an abandoned one's, and what the report needs.
@@ -56,8 +62,8 @@ public:
     BYTE           roundOwed;
 
     MailCheckerApp()
-        : elapsedSeconds(0), editMode(0), checking(0), deferredListCommand(0), roundAccount(0),
-          runningCheck(NULL), checkSerial(0), roundOwed(0)
+        : elapsedSeconds(0), editMode(0), checking(0), deferredListCommand(0), confirmedDeletion(0),
+          roundAccount(0), runningCheck(NULL), checkSerial(0), roundOwed(0)
     {
     }
 
@@ -79,6 +85,9 @@ public:
     void checkRound();
     void probeNextAccount();
     void onMailboxChecked(WPARAM serial);
+    // The round's own timer: notices a conversation that has ended even when
+    // its message never came.
+    void watchRound();
     void endRound();
     // Closes the connection of the conversation under way; nothing more is
     // sent, no box follows.
@@ -106,7 +115,8 @@ public:
     void refreshAccountList();
     void newAccount();
     void editAccount();
-    void deleteAccount(int selection);
+    // confirmed: the user has already answered Yes.
+    void deleteAccount(int selection, bool confirmed = false);
 
     // Account dialog
     void initAccountDialog(HWND dialog);

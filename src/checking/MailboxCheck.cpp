@@ -33,7 +33,8 @@ DWORD WINAPI converse(LPVOID parameter)
     MailboxCheck* check = static_cast<MailboxCheck*>(parameter);
     check->outcome = checkMailbox(check->request, &check->abandon, check->reply);
     SecureZeroMemory(&check->request, sizeof check->request);
-    // An abandoned check has nobody waiting for its word.
+    // An abandoned check has nobody waiting for its word. A post that fails
+    // is not lost: the window also watches finished.
     if (!check->abandon.raised())
         PostMessageW(check->window, check->message, check->serial, 0);
     SetEvent(check->finished);
@@ -67,6 +68,11 @@ MailboxCheck* startMailboxCheck(const MailboxRequest& request, HWND window, UINT
         return NULL;
     }
     return check;
+}
+
+bool mailboxCheckEnded(const MailboxCheck* check)
+{
+    return WaitForSingleObject(check->finished, 0) == WAIT_OBJECT_0;
 }
 
 ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply)

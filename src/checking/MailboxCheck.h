@@ -16,6 +16,10 @@ struct MailboxCheck;
 // no worker could be had.
 MailboxCheck* startMailboxCheck(const MailboxRequest& request, HWND window, UINT message, WPARAM serial);
 
+// Whether the conversation has ended: its message has been posted, or its
+// post failed.
+bool mailboxCheckEnded(const MailboxCheck* check);
+
 // After the message: how the conversation ended, and the reply that
 // checkMailbox leaves (STAT's, or the refusal). The check is gone afterwards.
 ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply);

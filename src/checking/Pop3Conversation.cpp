@@ -115,7 +115,8 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
     if (read != ReplyResult::answered)
         return endEarly(pop3, read, conversation);
     sayGoodbye(pop3, conversation);
-    return ProbeOutcome::mailboxRead;
+    // A refusal holds no count: the account's last status must not become it.
+    return isNegativeReply(reply.text) ? ProbeOutcome::statRefused : ProbeOutcome::mailboxRead;
 }
 
 }  // namespace
@@ -137,8 +138,10 @@ ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* ab
     case LookupResult::found:
         break;
     case LookupResult::notFound:
-    case LookupResult::timedOut:
         return ProbeOutcome::serverNotFound;
+    // A name server that does not answer says nothing about the name.
+    case LookupResult::timedOut:
+        return ProbeOutcome::lookupTimedOut;
     }
 
     // Declared after the session, so the socket is closed before the

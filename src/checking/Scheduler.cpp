@@ -63,6 +63,7 @@ void MailCheckerApp::checkRound()
         return;
     checking = 1;
     stopSchedulerTimer(mainWindow);
+    SetTimer(mainWindow, kRoundWatchTimer, kRoundWatchPeriod, NULL);
     setTrayIcon(IDI_CHECKING, Tip::checking);
     roundAccount = 0;
     probeNextAccount();
@@ -100,8 +101,17 @@ void MailCheckerApp::onMailboxChecked(WPARAM serial)
     probeNextAccount();
 }
 
+// A worker's message can be lost (a full message queue refuses it); its
+// finished event cannot, and without one or the other the round would never end.
+void MailCheckerApp::watchRound()
+{
+    if (runningCheck && mailboxCheckEnded(runningCheck))
+        onMailboxChecked(checkSerial);
+}
+
 void MailCheckerApp::endRound()
 {
+    KillTimer(mainWindow, kRoundWatchTimer);
     setTrayIcon(IDI_ONLINE, Tip::online);
     elapsedSeconds = 0;
     checking = 0;
@@ -110,8 +120,10 @@ void MailCheckerApp::endRound()
     if (!IsWindowVisible(mainWindow))
         startSchedulerTimer(mainWindow);
     if (!quitRequested) {
-        // A list command that came during the round, now that no probe reads
-        // the records it would change.
+        // A deletion and a list command that came during the round, now that
+        // no probe reads the records they would change.
+        if (confirmedDeletion)
+            PostMessageW(mainWindow, WM_CONFIRMED_DELETION, static_cast<WPARAM>(confirmedDeletion - 1), 0);
         if (deferredListCommand)
             PostMessageW(mainWindow, WM_COMMAND, deferredListCommand, 0);
         // A dial-up connection that came up meanwhile gets its round, as if
@@ -120,6 +132,7 @@ void MailCheckerApp::endRound()
             PostMessageW(mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
     }
     deferredListCommand = 0;
+    confirmedDeletion = 0;
     roundOwed = 0;
 }
 

@@ -43,6 +43,9 @@ const BoxText winsockStartup = {
 const BoxText serverNotFound = {
     L"サーバが見つかりません!!\nデータの入力ミスやサーバダウンなどが原因と思われます。",
     L"SERVERDATA ERROR!!", probeError };
+const BoxText lookupTimeout = {
+    L"サーバ名の問い合わせに時間内に応答がありませんでした。\nネットワークかDNSサーバに問題があるかもしれません。",
+    L"TIMEOUT ERROR!!", probeError };
 const BoxText socketOpen = {
     L"ソケットオープンに失敗しました。", L"SOCKET ERROR!!", probeError };
 const BoxText connectFailed = {
@@ -80,8 +83,10 @@ const BoxText loginRefused = {
 const wchar_t greetingRefused[] =
     L"サーバが接続を受け付けませんでした。\nしばらくしてからもう一度お試しください。";
 const wchar_t userRefused[] = L"サーバがアカウント名を受け付けませんでした。\n設定をご確認ください。";
+const wchar_t loginRefusedInPlain[] = L"サーバがログインを受け付けませんでした。";
 const wchar_t encryptionRequired[] =
     L"このサーバは暗号化した接続を求めています。サーバアドレスの後に「:995」を付けてください。";
+const wchar_t statRefused[] = L"サーバがメールの数を答えませんでした。";
 const wchar_t mailboxInUse[] = L"メールボックスを他のプログラムが使用中です（メールソフトが受信中かもしれません）。";
 const wchar_t loginTooSoon[] = L"ログインの間隔が短すぎます。";
 const wchar_t serverBusy[] = L"サーバが一時的に使えません。";

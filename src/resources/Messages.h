@@ -31,6 +31,7 @@ extern const BoxText damagedSettingsRestored;
 // POP3 probe
 extern const BoxText winsockStartup;
 extern const BoxText serverNotFound;
+extern const BoxText lookupTimeout;
 extern const BoxText socketOpen;
 extern const BoxText connectFailed;      // formatted with the port
 extern const wchar_t useTlsPort[];       // a line added where the port is not 995
@@ -48,7 +49,9 @@ extern const BoxText loginUnexpected;
 // the last one the server's words.
 extern const wchar_t greetingRefused[];
 extern const wchar_t userRefused[];
+extern const wchar_t loginRefusedInPlain[];
 extern const wchar_t encryptionRequired[];
+extern const wchar_t statRefused[];
 extern const wchar_t mailboxInUse[];
 extern const wchar_t loginTooSoon[];
 extern const wchar_t serverBusy[];

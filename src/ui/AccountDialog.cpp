@@ -40,7 +40,26 @@ struct TypedField {
     char*          field;
     unsigned       size;      // bytes, the terminator included
     bool           mayBeCut;  // only shown: cut to fit, as it always was
+    bool           trimmed;   // blanks around it are left out
 };
+
+bool isBlank(WCHAR c)
+{
+    return c == L' ' || c == L'\t' || c == L'\x3000';   // the last: the full-width blank
+}
+
+// Blanks a paste brings along around a name.
+void trimBlanks(WCHAR* text)
+{
+    WCHAR* start = text;
+    while (isBlank(*start))
+        ++start;
+    size_t length = static_cast<size_t>(lstrlenW(start));
+    while (length > 0 && isBlank(start[length - 1]))
+        --length;
+    memmove(text, start, length * sizeof *text);
+    text[length] = L'\0';
+}
 
 // False, after a box owned by the dialog that names the field, when the
 // text cannot be stored as typed: nothing is ever stored as "?" or cut
@@ -52,6 +71,8 @@ bool readTypedField(HWND dialog, const TypedField& typed)
     if (!text.resize(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1))
         return false;
     GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
+    if (typed.trimmed)
+        trimBlanks(text.data());
     switch (wideToField(text.data(), typed.field, typed.size)) {
     case FieldFit::whole:
         return true;
@@ -167,12 +188,13 @@ bool MailCheckerApp::registerAccount(HWND dialog)
         accountNumber = settings.accountCount + 1;
     }
 
+    // The login and the password are taken exactly as typed.
     const TypedField fields[] = {
-        {IDC_USER_NAME, Box::userNameField, workRecord.userName, sizeof workRecord.userName, true},
-        {IDC_ACCOUNT_NAME, Box::accountField, workAccount, sizeof workAccount, false},
-        {IDC_PASSWORD, Box::passwordField, workPassword, sizeof workPassword, false},
-        {IDC_SERVER, Box::serverField, workRecord.server, sizeof workRecord.server, false},
-        {IDC_MAILER_PATH, Box::mailerField, workRecord.mailerPath, sizeof workRecord.mailerPath, false},
+        {IDC_USER_NAME, Box::userNameField, workRecord.userName, sizeof workRecord.userName, true, false},
+        {IDC_ACCOUNT_NAME, Box::accountField, workAccount, sizeof workAccount, false, false},
+        {IDC_PASSWORD, Box::passwordField, workPassword, sizeof workPassword, false, false},
+        {IDC_SERVER, Box::serverField, workRecord.server, sizeof workRecord.server, false, true},
+        {IDC_MAILER_PATH, Box::mailerField, workRecord.mailerPath, sizeof workRecord.mailerPath, false, false},
     };
     for (const TypedField& typed : fields) {
         if (!readTypedField(dialog, typed))

@@ -74,14 +74,20 @@ void MailCheckerApp::editAccount()
     openAccountDialog();
 }
 
-void MailCheckerApp::deleteAccount(int selection)
+void MailCheckerApp::deleteAccount(int selection, bool confirmed)
 {
     if (selection == LB_ERR) {
         showBox(mainWindow, Box::noSelection);
         return;
     }
-    if (showBox(mainWindow, Box::confirmDelete) != IDYES)
+    if (!confirmed && showBox(mainWindow, Box::confirmDelete) != IDYES)
         return;
+    // While the box waited, a click on the icon or the timer may have started
+    // a round: renumbering now would move records and status slots under it.
+    if (checking) {
+        confirmedDeletion = selection + 1;
+        return;
+    }
 
     const int32_t formerCount = settings.accountCount;
     SettingsRecord stored = settings;

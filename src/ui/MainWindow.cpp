@@ -97,13 +97,19 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         onCommand(window, LOWORD(wParam), HIWORD(wParam));
         break;
     case WM_TIMER:
-        theApp.onTimer();
+        if (wParam == kRoundWatchTimer)
+            theApp.watchRound();
+        else
+            theApp.onTimer();
         break;
     case WM_TRAYNOTIFY:
         onTrayNotify(lParam);
         break;
     case WM_MAILBOX_CHECKED:
         theApp.onMailboxChecked(wParam);
+        break;
+    case WM_CONFIRMED_DELETION:
+        theApp.deleteAccount(static_cast<int>(wParam), true);
         break;
     // WM_QUERYENDSESSION takes the default answer, yes, at once: the thread
     // never waits on the network.

@@ -294,3 +294,23 @@ TEST_F(Scheduler, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsTh
     ASSERT_TRUE(finishRound());
     EXPECT_EQ(2, server.connections());
 }
+
+// The word of a conversation's end can be lost: a full message queue refuses
+// the post. Taken off the queue here, it must not leave the round running
+// for ever, the icon on "チェック中" and no round to come.
+TEST_F(Scheduler, ARoundEndsWhenTheWordOfAConversationsEndIsLost)
+{
+    server.on("STAT", pop3Reply("+OK 3 512\r\n"));
+    start(1, 5, true);
+    theApp.checkRound();
+    ASSERT_TRUE(server.waitForClientClose(5000));
+    MSG lost = {};
+    for (DWORD start = GetTickCount();
+         !PeekMessageW(&lost, theApp.mainWindow, WM_MAILBOX_CHECKED, WM_MAILBOX_CHECKED, PM_REMOVE);) {
+        ASSERT_LT(GetTickCount() - start, 5000u) << "the worker never posted";
+        Sleep(10);
+    }
+    EXPECT_TRUE(finishRound(5000));
+    EXPECT_EQ("メールの受信報告", boxes.captions());
+    EXPECT_EQ(IDI_ONLINE, trayIconId());
+}
