@@ -6,6 +6,7 @@
 #include "checking/StatReply.h"
 #include "config/Records.h"
 
+class ProfileText;
 struct MailboxCheck;
 
 // Posted to the main window when a probe's conversation has ended; wParam
@@ -40,6 +41,9 @@ public:
     char           workAccount[kLongTextSize];
     char           workPassword[kLongTextSize];
     SettingsRecord settings;
+    // 1 until the settings file has been read (or found missing): one held by
+    // another program is no first start, and nothing is written to it before.
+    BYTE           settingsFileUnread;
     LONG           elapsedSeconds;      // counted by the scheduler since the last round
     LONG           accountDialogResult;
     BYTE           editMode;            // 1 while the account dialog edits a stored record
@@ -67,14 +71,16 @@ public:
     {
     }
 
-    // Settings file
+    // Settings file. The forms without a text read the file themselves.
     bool readSettingsRecord();
+    bool readSettingsRecord(const ProfileText& text);
     // The count in use: never negative, never beyond the last record the
     // file holds. False when the settings value could not be read although
     // accounts are stored.
-    bool settleAccountCount(bool settingsRead);
+    bool settleAccountCount(const ProfileText& text, bool settingsRead);
     bool writeSettingsRecord();
     bool readAccountRecord(int accountNumber);
+    bool readAccountRecord(const ProfileText& text, int accountNumber);
     bool writeAccountRecord(int accountNumber);
 
     // Scheduler and check round. A round goes from account to account as
@@ -107,12 +113,20 @@ public:
 
     // Main window
     void loadSettings();
+    // The settings file into the program and the window: options, interval,
+    // count and list, and the boxes about what it holds. False, after a box
+    // owned by owner that names the file, when it cannot be read; nothing
+    // changes then. True at once when it has been read before.
+    bool readSettingsFile(HWND owner);
     void saveSettings();
     bool saveOptions();
     bool isChecked(int controlId);
 
     // Account list
-    void refreshAccountList();
+    void refreshAccountList(const ProfileText& text);
+    // Line accountNumber - 1 as workRecord names it, in place of the line
+    // there or added.
+    void listAccount(int accountNumber);
     void newAccount();
     void editAccount();
     // confirmed: the user has already answered Yes.

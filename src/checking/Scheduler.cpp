@@ -42,6 +42,9 @@ void MailCheckerApp::onTimer()
 // while connected or in LAN mode.
 void MailCheckerApp::requestRound()
 {
+    // Until the settings file is read, the accounts and LAN mode are not known.
+    if (!readSettingsFile(NULL))
+        return;
     if (isDialupConnected() || isChecked(IDC_LAN_MODE))
         checkRound();
 }

@@ -34,5 +34,3 @@ bool moveFileWhenFree(const wchar_t* from, const wchar_t* to, DWORD flags, const
 // Renames a file that cannot be used to "<name>.bad" beside it, or the
 // first free of "<name>.bad2" to "<name>.bad9": never over another file.
 bool keepAside(const wchar_t* path, KeptPath& kept, const Deadline& deadline);
-
-bool sameBytes(const HeapArray<char>& a, const HeapArray<char>& b);

@@ -1,5 +1,6 @@
 #include "config/SettingsFile.h"
 #include "app/MailCheckerApp.h"
+#include "config/FileSteps.h"
 #include "config/SettingsFileChange.h"
 
 #include <cstdint>
@@ -92,14 +93,14 @@ bool readSettingsText(ProfileText& text)
     wchar_t path[MAX_PATH];
     if (!TrayApp::settingsFilePath(path))
         return false;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
     HeapArray<char> bytes;
-    bool read = readWholeFile(file, bytes);
-    CloseHandle(file);
-    return read && text.take(bytes.begin(), bytes.size());
+    if (!readFileWhenFree(path, bytes, Deadline::inMs(kHeldFileWaitMs))) {
+        // The first start: nothing stored yet.
+        if (!fileAbsent(path))
+            return false;
+        bytes.resize(0);
+    }
+    return text.take(bytes.begin(), bytes.size());
 }
 
 bool holdsSettingsValue(const HeapArray<char>& bytes)
@@ -110,24 +111,42 @@ bool holdsSettingsValue(const HeapArray<char>& bytes)
            text.readRecord(kSettingsSection, kSettingsKey, &settings, sizeof settings);
 }
 
-int highestAccountRecord(int32_t limit)
+bool holdsEveryCountedRecord(const HeapArray<char>& bytes)
 {
     ProfileText text;
-    return readSettingsText(text) ? text.highestAccountSection(kAccountKey, limit) : 0;
+    SettingsRecord settings;
+    if (!text.take(bytes.begin(), bytes.size()) ||
+        !text.readRecord(kSettingsSection, kSettingsKey, &settings, sizeof settings))
+        return false;
+    // The first record that does not read ends the look: a huge count costs
+    // no more than the records there are.
+    for (int32_t n = 1; n <= settings.accountCount; ++n) {
+        char section[32];
+        accountSectionName(n, section);
+        AccountRecord record;
+        if (!text.readRecord(section, kAccountKey, &record, sizeof record))
+            return false;
+    }
+    return true;
 }
 
-bool accountRecordsBeyondSlots(bool settingsRead, int32_t storedCount)
+bool accountRecordsBeyondSlots(const ProfileText& text, bool settingsRead, int32_t storedCount)
 {
-    return highestAccountRecord(accountNumberLimit(settingsRead, storedCount)) > kMaxAccounts;
+    return text.highestAccountSection(kAccountKey, accountNumberLimit(settingsRead, storedCount)) > kMaxAccounts;
 }
 
 bool MailCheckerApp::readSettingsRecord()
 {
     ProfileText text;
-    return readSettingsText(text) && text.readRecord(kSettingsSection, kSettingsKey, &settings, sizeof settings);
+    return readSettingsText(text) && readSettingsRecord(text);
 }
 
-bool MailCheckerApp::settleAccountCount(bool settingsRead)
+bool MailCheckerApp::readSettingsRecord(const ProfileText& text)
+{
+    return text.readRecord(kSettingsSection, kSettingsKey, &settings, sizeof settings);
+}
+
+bool MailCheckerApp::settleAccountCount(const ProfileText& text, bool settingsRead)
 {
     const int32_t limit = accountNumberLimit(settingsRead, settings.accountCount);
     // Options back to their start values; the accounts stay, as many as the
@@ -136,8 +155,8 @@ bool MailCheckerApp::settleAccountCount(bool settingsRead)
         memset(&settings, 0, sizeof settings);
     // Each account checked needs a status slot. Records beyond them stay in
     // the file as they are; start-up says so.
-    settings.accountCount = highestAccountRecord(limit < kMaxAccounts ? limit : kMaxAccounts);
-    return settingsRead || highestAccountRecord(INT32_MAX) == 0;
+    settings.accountCount = text.highestAccountSection(kAccountKey, limit < kMaxAccounts ? limit : kMaxAccounts);
+    return settingsRead || text.highestAccountSection(kAccountKey, INT32_MAX) == 0;
 }
 
 bool MailCheckerApp::writeSettingsRecord()
@@ -149,13 +168,19 @@ bool MailCheckerApp::writeSettingsRecord()
 
 bool MailCheckerApp::readAccountRecord(int accountNumber)
 {
+    // A file that cannot be read holds no record for the caller.
+    ProfileText text, none;
+    return readAccountRecord(readSettingsText(text) ? text : none, accountNumber);
+}
+
+bool MailCheckerApp::readAccountRecord(const ProfileText& text, int accountNumber)
+{
     char section[32];
     accountSectionName(accountNumber, section);
     // A record that is missing or damaged comes back empty: keeping the
     // previous one would make it pass for this account (probe it, list it,
     // or copy it over this number when records are renumbered).
-    ProfileText text;
-    bool read = readSettingsText(text) && text.readRecord(section, kAccountKey, &workRecord, sizeof workRecord);
+    bool read = text.readRecord(section, kAccountKey, &workRecord, sizeof workRecord);
     if (!read)
         memset(&workRecord, 0, sizeof workRecord);
     terminateTextFields(workRecord);

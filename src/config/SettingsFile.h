@@ -27,20 +27,22 @@ void widenName(const char* name, wchar_t (&wide)[32]);
 
 // An open file from its start to its end; false when it cannot be read whole.
 bool readWholeFile(HANDLE file, HeapArray<char>& bytes);
-// The settings file's text as it stands on disk; false when there is no
-// file or it cannot be read.
+// The settings file's text as it stands on disk, waiting as a save does while
+// another program holds the file; a file that does not exist reads as empty
+// text. False when it cannot be read: held past the bound, no right to read
+// it, a folder in its place.
 bool readSettingsText(ProfileText& text);
 // Whether a file's bytes hold a settings value that a read would take: the
 // test of a whole settings file.
 bool holdsSettingsValue(const HeapArray<char>& bytes);
 
-// The highest account number, at most limit, whose record the file holds; 0
-// when there is none. Takes time in proportion to the file, whatever
-// numbers its sections name.
-int highestAccountRecord(int32_t limit);
+// Whether a copy of the file is whole: its settings value and every account
+// record that value counts read with their checksums. A copy cut short in
+// the middle of a record holds a settings value and yet is not.
+bool holdsEveryCountedRecord(const HeapArray<char>& bytes);
 
-// Whether the file holds records beyond the status slots that the count in
+// Whether the text holds records beyond the status slots that the count in
 // use leaves out: numbers beyond kMaxAccounts within the stored count, or at
 // all when the settings value could not be read. Pass the count as read,
 // before settleAccountCount changes it.
-bool accountRecordsBeyondSlots(bool settingsRead, int32_t storedCount);
+bool accountRecordsBeyondSlots(const ProfileText& text, bool settingsRead, int32_t storedCount);

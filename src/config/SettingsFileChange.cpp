@@ -108,7 +108,8 @@ SettingsFileChange::SettingsFileChange()
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
             return;
         keptAttributes_ = attributes & kKeptAttributes;
-        if (!readFileWhenFree(filePath_, original, heldDeadline_) || !plainTextOf(original, plain))
+        if (!readFileWhenFree(filePath_, original, heldDeadline_) || !plainTextOf(original, plain) ||
+            !fileText_.take(original.begin(), original.size()))
             return;
     }
     // No file yet: the first registration or the first close starts from an
@@ -240,9 +241,14 @@ bool SettingsFileChange::commit()
     if (!moveFileWhenFree(copyPath_, filePath_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, heldDeadline_))
         return false;
     committed_ = true;
-    // What a network share or a stick gives back is what counts.
+    // What a network share or a stick gives back is what counts. The steps
+    // before may have used up the bound: the file is replaced by now, and a
+    // scanner that opens it at once must not make a change on disk count as
+    // failed.
     HeapArray<char> onDisk;
-    return readFileWhenFree(filePath_, onDisk, heldDeadline_) && sameBytes(onDisk, verified_);
+    if (!readFileWhenFree(filePath_, onDisk, Deadline::inMs(kHeldFileWaitMs)))
+        return true;
+    return holdsEverything(onDisk);
 }
 
 // Wine's profile functions answer success on a full disk although the file
@@ -254,12 +260,16 @@ bool SettingsFileChange::copyHoldsEverything()
         return false;
     // On disk before it takes the file's place: after a crash there is
     // either the old file or the new one, never an empty one.
-    bool kept = readWholeFile(copy, verified_) && FlushFileBuffers(copy);
+    HeapArray<char> bytes;
+    bool kept = readWholeFile(copy, bytes) && FlushFileBuffers(copy);
     CloseHandle(copy);
-    if (!kept)
-        return false;
+    return kept && holdsEverything(bytes);
+}
+
+bool SettingsFileChange::holdsEverything(const HeapArray<char>& bytes) const
+{
     ProfileText onDisk;
-    if (!onDisk.take(verified_.begin(), verified_.size()))
+    if (!onDisk.take(bytes.begin(), bytes.size()))
         return false;
     for (const Written& value : written_) {
         if (onDisk.holds(value.section, value.key, value.removed ? nullptr : value.value) == value.removed)
@@ -271,6 +281,7 @@ bool SettingsFileChange::copyHoldsEverything()
 bool restoreLeftoverCopy(LeftoverCopy& leftover)
 {
     leftover.kept[0] = L'\0';
+    leftover.fileMissing = leftover.copyDamaged = false;
     if (!TrayApp::settingsFilePath(leftover.filePath))
         return false;
     siblingPath(leftover.filePath, L"new", leftover.copyPath);
@@ -278,8 +289,8 @@ bool restoreLeftoverCopy(LeftoverCopy& leftover)
         return false;
 
     const Deadline deadline = Deadline::inMs(kHeldFileWaitMs);
-    const bool fileMissing = fileAbsent(leftover.filePath);
-    if (!fileMissing) {
+    leftover.fileMissing = fileAbsent(leftover.filePath);
+    if (!leftover.fileMissing) {
         // A file that cannot be read cannot be judged, so it is never
         // replaced: then all stays as it is.
         HeapArray<char> file;
@@ -294,15 +305,17 @@ bool restoreLeftoverCopy(LeftoverCopy& leftover)
     HeapArray<char> copy;
     if (!readFileWhenFree(leftover.copyPath, copy, deadline))
         return false;
-    if (!holdsSettingsValue(copy)) {
+    // A power cut while the copy was written can leave its settings value
+    // whole and a record after it cut short.
+    if (!holdsEveryCountedRecord(copy)) {
+        leftover.copyDamaged = true;
         keepAside(leftover.copyPath, leftover.kept, deadline);
         return false;
     }
-    if (!fileMissing && !keepAside(leftover.filePath, leftover.kept, deadline))
+    if (!leftover.fileMissing && !keepAside(leftover.filePath, leftover.kept, deadline))
         return false;
-    // Nothing is replaced here: whatever took the name meanwhile stays.
-    if (!moveFileWhenFree(leftover.copyPath, leftover.filePath, MOVEFILE_WRITE_THROUGH, deadline))
-        return false;
-    HeapArray<char> restored;
-    return readFileWhenFree(leftover.filePath, restored, deadline) && sameBytes(restored, copy);
+    // Nothing is replaced here: whatever took the name meanwhile stays. Once
+    // moved, the copy is the file, whether or not a scanner lets it be read
+    // back at once; start-up reads it next.
+    return moveFileWhenFree(leftover.copyPath, leftover.filePath, MOVEFILE_WRITE_THROUGH, deadline);
 }

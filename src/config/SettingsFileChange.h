@@ -17,6 +17,7 @@
 #include "checking/Deadline.h"
 #include "config/FileSteps.h"
 #include "config/HeapArray.h"
+#include "config/ProfileText.h"
 #include "config/Records.h"
 
 #include <windows.h>
@@ -35,8 +36,14 @@ public:
     void putAccount(int accountNumber, const AccountRecord& record, const char* account, const char* password);
     // Takes the account's record and its whole texts out of the file.
     void removeAccount(int accountNumber);
-    // True once the file on disk holds every value put.
+    // True once the file on disk holds every value put: as read back, or, when
+    // another program keeps it from being read back within a bound of its
+    // own, as the replace left it.
     bool commit();
+
+    // The file as the copy was made from it: values that the change carries
+    // over are read from here, never from the file again.
+    const ProfileText& fileText() const { return fileText_; }
 
 private:
     struct Written {
@@ -50,6 +57,7 @@ private:
     void put(const char* section, const char* key, const void* value, UINT size);
     void putWholeText(const char* section, const char* key, const char* text, unsigned fieldWidth);
     bool copyHoldsEverything();
+    bool holdsEverything(const HeapArray<char>& bytes) const;
 
     wchar_t filePath_[MAX_PATH];
     wchar_t copyPath_[MAX_PATH];
@@ -57,7 +65,7 @@ private:
     wchar_t scratchPath_[MAX_PATH];
     // Where the copy stands now; NULL while there is none.
     const wchar_t* writtenPath_;
-    HeapArray<char> verified_;   // the copy's bytes as checked
+    ProfileText fileText_;
     DWORD keptAttributes_;       // the file's own, for the copy that replaces it
     Deadline heldDeadline_;
     bool failed_;
@@ -73,10 +81,13 @@ struct LeftoverCopy {
     // The damaged file (the settings file, or the copy) under the name it
     // was kept as; "" when there was none.
     KeptPath kept;
+    bool     fileMissing;   // rather than damaged
+    bool     copyDamaged;   // found beside a file missing or damaged, and not taken
 };
 // Run at start-up before the file is read. Beside a file that is missing or
-// holds no valid settings value, a copy that holds one takes the file's
-// place (a damaged file is kept aside first): true, and the box says so.
-// A copy without one is kept aside; a copy beside a valid file is stale and
+// holds no valid settings value, a whole copy (its settings value and every
+// record it counts read) takes the file's place (a damaged file is kept
+// aside first): true, and the box says so. A copy that is not whole is kept
+// aside, and the box says that; a copy beside a valid file is stale and
 // stays for the next change.
 bool restoreLeftoverCopy(LeftoverCopy& leftover);

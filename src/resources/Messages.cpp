@@ -36,6 +36,21 @@ const BoxText damagedSettingsRestored = {
     L"設定ファイル %s が壊れていて読めなかったため、保存の途中で残っていた %s から設定とアカウントを復元しました。\n"
     L"壊れていたファイルは %s という名前で残してあります。",
     L"SETTINGS RESTORED!!", MB_ICONINFORMATION };
+const BoxText copyNotRestored = {
+    L"設定ファイル %s が見つかりませんでした。\n"
+    L"保存の途中で残っていた %s は、設定かアカウントのデータが壊れていたため、復元していません。\n"
+    L"そのファイルは %s という名前で残してあります。",
+    L"RESTORE ERROR!!", MB_ICONWARNING };
+const BoxText damagedCopyNotRestored = {
+    L"設定ファイル %s が壊れていて読めませんでした。\n"
+    L"保存の途中で残っていた %s も、設定かアカウントのデータが壊れていたため、復元していません。\n"
+    L"そのファイルは %s という名前で残してあります。",
+    L"RESTORE ERROR!!", MB_ICONWARNING };
+const BoxText settingsFileUnreadable = {
+    L"設定ファイル %s を読み込めませんでした。\n"
+    L"ほかのプログラム（バックアップ、同期、ウイルス対策のソフトなど）が使用中か、読み取りが許可されていないかもしれません。\n"
+    L"読み込めるまで、設定ファイルには何も書き込みません。設定画面を開くときなどに、もう一度読み込みます。",
+    L"SETTINGS READ ERROR!!", MB_ICONWARNING };
 
 const BoxText winsockStartup = {
     L"WinSockのバージョンやりソースの割り当てでミスが起こりました。",

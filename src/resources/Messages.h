@@ -27,6 +27,11 @@ extern const BoxText accountsBeyondSlots;
 // damaged file was kept as)
 extern const BoxText settingsRestored;
 extern const BoxText damagedSettingsRestored;
+// A copy that is not whole, kept aside: the same three names
+extern const BoxText copyNotRestored;
+extern const BoxText damagedCopyNotRestored;
+// Formatted with the settings file's name
+extern const BoxText settingsFileUnreadable;
 
 // POP3 probe
 extern const BoxText winsockStartup;

@@ -175,6 +175,9 @@ void MailCheckerApp::chooseMailProgram(HWND dialog)
 
 bool MailCheckerApp::registerAccount(HWND dialog)
 {
+    // A new account's number comes from the count the file holds.
+    if (!readSettingsFile(dialog))
+        return false;
     int accountNumber;
     if (editMode == 1) {
         accountNumber = selectedAccountNumber();
@@ -224,7 +227,8 @@ bool MailCheckerApp::registerAccount(HWND dialog)
         return false;
     }
     settings.accountCount = stored.accountCount;
-    refreshAccountList();
+    // From what was stored: a read could be refused by another program.
+    listAccount(accountNumber);
     showBox(dialog, Box::registered);
     return true;
 }

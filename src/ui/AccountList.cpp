@@ -46,22 +46,32 @@ void moveStatusSlotsDown(int deletedNumber, int formerCount)
 
 }  // namespace
 
-void MailCheckerApp::refreshAccountList()
+void MailCheckerApp::refreshAccountList(const ProfileText& text)
 {
     sendToList(LB_RESETCONTENT, 0, 0);
     for (int n = 1; n <= settings.accountCount; ++n) {
         // An unreadable record comes back empty and shows as an empty line,
         // so the lines after it keep their positions.
-        readAccountRecord(n);
-        WCHAR line[sizeof workRecord.userName];
-        fieldToWide(workRecord.userName, line);
-        sendToList(LB_INSERTSTRING, n - 1, reinterpret_cast<LPARAM>(line));
+        readAccountRecord(text, n);
+        listAccount(n);
     }
+}
+
+void MailCheckerApp::listAccount(int accountNumber)
+{
+    WCHAR line[sizeof workRecord.userName];
+    fieldToWide(workRecord.userName, line);
+    const int position = accountNumber - 1;
+    if (position < sendToList(LB_GETCOUNT, 0, 0))
+        sendToList(LB_DELETESTRING, position, 0);
+    sendToList(LB_INSERTSTRING, position, reinterpret_cast<LPARAM>(line));
 }
 
 void MailCheckerApp::newAccount()
 {
-    openAccountDialog();
+    // The new account's number follows the accounts the file holds.
+    if (readSettingsFile(mainWindow))
+        openAccountDialog();
 }
 
 void MailCheckerApp::editAccount()
@@ -94,10 +104,11 @@ void MailCheckerApp::deleteAccount(int selection, bool confirmed)
     stored.accountCount = formerCount - 1;
     SettingsFileChange change;
     change.putSettings(stored);
-    // Move every later record down one number. They are read from the file
-    // as it is; only the copy that replaces it as a whole is written.
+    // Move every later record down one number. They are read from the bytes
+    // the copy was made of, never from the file again: a read that another
+    // program refuses would put an empty record in their place.
     for (int k = selection + 1; k <= stored.accountCount; ++k) {
-        readAccountRecord(k + 1);
+        readAccountRecord(change.fileText(), k + 1);
         change.putAccount(k, workRecord, workAccount, workPassword);
     }
     // The former last number now holds a copy of a moved record, or the

@@ -70,6 +70,7 @@ void onCommand(HWND window, WORD id, WORD notification)
         // No timed rounds while the user may be changing the settings.
         stopSchedulerTimer(window);
         ShowWindow(window, SW_RESTORE);
+        theApp.readSettingsFile(window);
         break;
     case IDM_EXIT:
         theApp.exitProgram(0);
@@ -132,15 +133,50 @@ bool MailCheckerApp::isChecked(int controlId)
 
 void MailCheckerApp::loadSettings()
 {
+    // Nothing is written to the file until it has been read: one held by
+    // another program is no first start, and a save would store a count of
+    // 0 over every account. A click while a box below is up reads it first.
+    settingsFileUnread = 1;
     // Before anything is read: a save cut short may have left the accounts
     // in the copy alone.
     LeftoverCopy leftover;
     const bool restored = restoreLeftoverCopy(leftover);
-    bool settingsRead = readSettingsRecord();
-    bool recordsBeyondSlots = accountRecordsBeyondSlots(settingsRead, settings.accountCount);
-    bool accountsWithoutSettings = !settleAccountCount(settingsRead);
+
+    // The edit is read-only: the arrows are the only way to change the
+    // interval, and they stop at both ends.
+    CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_SETBUDDYINT | UDS_ALIGNRIGHT,
+                        0, 0, 0, 0, mainWindow, IDC_INTERVAL_SPIN, instance,
+                        GetDlgItem(mainWindow, IDC_INTERVAL), kIntervalMaximum, 0, 0);
+
+    if (restored) {
+        showFormattedBox(NULL, leftover.kept[0] ? Box::damagedSettingsRestored : Box::settingsRestored,
+                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath), fileNameOf(leftover.kept));
+    } else if (leftover.copyDamaged) {
+        // Kept under its own name when it could not be renamed.
+        showFormattedBox(NULL, leftover.fileMissing ? Box::copyNotRestored : Box::damagedCopyNotRestored,
+                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath),
+                         fileNameOf(leftover.kept[0] ? leftover.kept : leftover.copyPath));
+    }
+    readSettingsFile(NULL);
+}
+
+bool MailCheckerApp::readSettingsFile(HWND owner)
+{
+    if (!settingsFileUnread)
+        return true;
+    ProfileText text;
+    if (!readSettingsText(text)) {
+        wchar_t path[MAX_PATH];
+        TrayApp::settingsFilePath(path);
+        showFormattedBox(owner, Box::settingsFileUnreadable, fileNameOf(path));
+        return false;
+    }
+    settingsFileUnread = 0;
+    bool settingsRead = readSettingsRecord(text);
+    bool recordsBeyondSlots = accountRecordsBeyondSlots(text, settingsRead, settings.accountCount);
+    bool accountsWithoutSettings = !settleAccountCount(text, settingsRead);
     settings.intervalMinutes = intervalInRange(settings.intervalMinutes);
-    refreshAccountList();
+    refreshAccountList(text);
 
     const struct {
         uint8_t flag;
@@ -152,27 +188,15 @@ void MailCheckerApp::loadSettings()
         {settings.lanMode, IDC_LAN_MODE},
         {settings.endRoundOnLaunch, IDC_END_ROUND_ON_LAUNCH},
     };
-    for (const auto& option : options) {
-        if (option.flag)
-            SendDlgItemMessageW(mainWindow, option.box, BM_SETCHECK, BST_CHECKED, 0);
-    }
+    for (const auto& option : options)
+        SendDlgItemMessageW(mainWindow, option.box, BM_SETCHECK, option.flag ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendDlgItemMessageW(mainWindow, IDC_INTERVAL_SPIN, UDM_SETPOS32, 0, settings.intervalMinutes);
 
-    // The edit is read-only: the arrows are the only way to change the
-    // interval, and they stop at both ends.
-    CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_SETBUDDYINT | UDS_ALIGNRIGHT,
-                        0, 0, 0, 0, mainWindow, IDC_INTERVAL_SPIN, instance,
-                        GetDlgItem(mainWindow, IDC_INTERVAL), kIntervalMaximum, 0,
-                        settings.intervalMinutes);
-
-    // Once the window is complete: the box lets tray messages in.
-    if (restored) {
-        showFormattedBox(NULL, leftover.kept[0] ? Box::damagedSettingsRestored : Box::settingsRestored,
-                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath), fileNameOf(leftover.kept));
-    }
     if (accountsWithoutSettings)
-        showBox(NULL, Box::settingsUnreadable);
+        showBox(owner, Box::settingsUnreadable);
     if (recordsBeyondSlots)
-        showBox(NULL, Box::accountsBeyondSlots);
+        showBox(owner, Box::accountsBeyondSlots);
+    return true;
 }
 
 // The options as the window shows them, into the settings file.
@@ -189,7 +213,11 @@ bool MailCheckerApp::saveOptions()
 
 void MailCheckerApp::saveSettings()
 {
-    if (!saveOptions())
+    // Options shown before the file was read are the start values, not the
+    // user's: they are not saved. Read now, the file's own take their place.
+    if (settingsFileUnread)
+        readSettingsFile(mainWindow);
+    else if (!saveOptions())
         showBox(mainWindow, Box::settingsNotSaved);
 
     // A round under way starts the timer when it ends; started now, a tick
@@ -214,7 +242,7 @@ void MailCheckerApp::endSession()
     abandonRound();
     // Options changed in the open settings window are saved, as closing it
     // would save them.
-    if (IsWindowVisible(mainWindow))
+    if (IsWindowVisible(mainWindow) && !settingsFileUnread)
         saveOptions();
     removeTrayIcon();
     requestQuit(0);
