@@ -61,7 +61,7 @@ void probeOnce(int accountNumber)
     SettingsStore& store = theApp.store;
     store.readAccountRecord(accountNumber);
     ProbeWorker* worker = startProbe(store.workRecord().server, store.workAccount(), store.workPassword(),
-                                     theApp.mainWindow, WM_PROBE_ENDED);
+                                     theApp.mainWindow, WM_PROBE_ENDED, 0);
     if (!worker)
         return;
     MSG done;
@@ -166,7 +166,9 @@ void roundsOverAccounts(const char* server)
     startProgramInProcess(server, false);
     for (int accounts : {1, 15}) {
         writeDovecotAccounts(server, accounts);
-        theApp.store.load();
+        ProfileText text;
+        FileNotes notes;
+        theApp.store.readFile(text, notes);
         const int rounds = 20;
         LARGE_INTEGER start = now();
         for (int i = 0; i < rounds; ++i)

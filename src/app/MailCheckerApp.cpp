@@ -96,6 +96,9 @@ void MailCheckerApp::onTimer()
 
 void MailCheckerApp::requestRound()
 {
+    // Until the settings file is read, the accounts and LAN mode are not known.
+    if (!readSettingsFile(NULL))
+        return;
     if (isDialupConnected() || lanModeShown())
         round.start();
 }
@@ -115,7 +118,7 @@ void MailCheckerApp::endSession()
     round.abandon();
     // Options changed in the open settings window are saved, as closing it
     // would save them.
-    if (IsWindowVisible(mainWindow))
+    if (IsWindowVisible(mainWindow) && store.fileRead())
         saveOptions();
     removeTrayIcon();
     PostQuitMessage(0);

@@ -40,10 +40,6 @@ public:
     size_t size() const { return size_; }
     T& operator[](size_t i) { return items_[i]; }
     const T& operator[](size_t i) const { return items_[i]; }
-    bool sameAs(const HeapArray& other) const
-    {
-        return size_ == other.size_ && (size_ == 0 || memcmp(items_, other.items_, size_ * sizeof(T)) == 0);
-    }
 
 private:
     bool reserve(size_t capacity)

@@ -37,7 +37,7 @@ ProbedAccount probedAccountOf(int accountNumber, const AccountRecord& record)
 
 CheckRound::CheckRound(SettingsStore& store, Scheduler& scheduler, MailReport& report)
     : store_(store), scheduler_(scheduler), report_(report), host_(), checking_(0), abandoned_(0), account_(0),
-      worker_(NULL), probed_(), deferredCommand_(0), owed_(0)
+      worker_(NULL), serial_(0), probed_(), deferredCommand_(0), confirmedDeletion_(0), owed_(0)
 {
 }
 
@@ -48,6 +48,7 @@ void CheckRound::start()
         return;
     checking_ = 1;
     scheduler_.stopTimer(host_.window);
+    SetTimer(host_.window, kRoundWatchTimer, kRoundWatchPeriod, NULL);
     host_.setTrayIcon(IDI_CHECKING, Tip::checking);
     account_ = 0;
     probeNextAccount();
@@ -78,7 +79,8 @@ bool CheckRound::probeAccount(int accountNumber)
         showBox(NULL, Box::unsafeCredentials);
         return false;
     }
-    worker_ = startProbe(record.server, store_.workAccount(), store_.workPassword(), host_.window, WM_PROBE_ENDED);
+    worker_ = startProbe(record.server, store_.workAccount(), store_.workPassword(), host_.window, WM_PROBE_ENDED,
+                         ++serial_);
     if (!worker_) {
         showBox(NULL, Box::winsockStartup);
         return false;
@@ -86,10 +88,11 @@ bool CheckRound::probeAccount(int accountNumber)
     return true;
 }
 
-void CheckRound::onProbeEnded()
+void CheckRound::onProbeEnded(WPARAM serial)
 {
-    // The word of a probe that was abandoned is not waited for.
-    if (!worker_)
+    // The word of a probe that was abandoned, or that the watch has ended
+    // already, is not waited for.
+    if (!worker_ || serial != serial_)
         return;
     Pop3Reply reply;
     ProbeOutcome outcome = finishProbe(worker_, reply);
@@ -110,8 +113,15 @@ void CheckRound::onProbeEnded()
     probeNextAccount();
 }
 
+void CheckRound::watch()
+{
+    if (worker_ && probeEnded(worker_))
+        onProbeEnded(serial_);
+}
+
 void CheckRound::end()
 {
+    KillTimer(host_.window, kRoundWatchTimer);
     host_.setTrayIcon(IDI_ONLINE, Tip::online);
     scheduler_.restartCount();
     checking_ = 0;
@@ -120,8 +130,10 @@ void CheckRound::end()
     if (!IsWindowVisible(host_.window))
         scheduler_.startTimer(host_.window);
     if (!abandoned_) {
-        // A command that came during the round, now that no probe reads the
-        // records it would change.
+        // A deletion and a command that came during the round, now that no
+        // probe reads the records they would change.
+        if (confirmedDeletion_)
+            PostMessageW(host_.window, WM_CONFIRMED_DELETION, static_cast<WPARAM>(confirmedDeletion_ - 1), 0);
         if (deferredCommand_)
             PostMessageW(host_.window, WM_COMMAND, deferredCommand_, 0);
         // A dial-up connection that came up meanwhile gets its round, as if
@@ -130,6 +142,7 @@ void CheckRound::end()
             PostMessageW(host_.window, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
     }
     deferredCommand_ = 0;
+    confirmedDeletion_ = 0;
     owed_ = 0;
 }
 

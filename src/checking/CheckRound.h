@@ -10,6 +10,12 @@
 #include "checking/Scheduler.h"
 #include "config/SettingsStore.h"
 
+// Timer 1 of the main window runs while a round does: it looks whether the
+// probe under way has ended, for a worker's message can be lost (a full
+// message queue refuses it) and without it the round would never end.
+const UINT_PTR kRoundWatchTimer = 1;
+const UINT kRoundWatchPeriod = 1000;  // ms
+
 class CheckRound {
 public:
     CheckRound(SettingsStore& store, Scheduler& scheduler, MailReport& report);
@@ -22,11 +28,19 @@ public:
 
     // A round over every account, unless one runs already.
     void start();
-    // The worker's message: the probe under way has ended.
-    void onProbeEnded();
+    // The worker's message, WM_PROBE_ENDED with the serial number its probe
+    // was given: the probe under way has ended.
+    void onProbeEnded(WPARAM serial);
+    // The round's own timer: a probe that has ended is noticed even when its
+    // message never came.
+    void watch();
     // A command that would move records under a probe, carried out once the
     // round has ended (posted to the main window).
     void deferCommand(WORD commandId) { deferredCommand_ = commandId; }
+    // A deletion the user confirmed while the round ran (the box lets the
+    // tray and the timer start one): posted back at the round's end as
+    // WM_CONFIRMED_DELETION with the list line.
+    void deferDeletion(int listLine) { confirmedDeletion_ = listLine + 1; }
     // A dial-up connection came up during the round: another round follows it.
     void oweRound() { owed_ = 1; }
     // The program is ending: the probe under way closes its connection at
@@ -46,7 +60,11 @@ private:
     BYTE           abandoned_;
     int            account_;           // the account the round is at
     ProbeWorker*   worker_;            // its probe; NULL while none runs
+    // The probe's serial number: a probe the watch has ended may still post
+    // its message while the next one runs.
+    WPARAM         serial_;
     ProbedAccount  probed_;            // what that probe's report needs of its account
     WORD           deferredCommand_;
+    int            confirmedDeletion_;   // its list line + 1; 0 for none
     BYTE           owed_;
 };

@@ -13,6 +13,7 @@ const BoxText& boxFor(ProbeOutcome outcome)
     switch (outcome) {
     case ProbeOutcome::winsockFailed:           return Box::winsockStartup;
     case ProbeOutcome::serverNotFound:          return Box::serverNotFound;
+    case ProbeOutcome::lookupTimedOut:          return Box::lookupTimeout;
     case ProbeOutcome::socketFailed:            return Box::socketOpen;
     case ProbeOutcome::replyTooLong:            return Box::replyTooLong;
     case ProbeOutcome::connectionClosed:        return Box::connectionClosed;
@@ -25,6 +26,7 @@ const BoxText& boxFor(ProbeOutcome outcome)
     case ProbeOutcome::greetingRefused:
     case ProbeOutcome::userRefused:
     case ProbeOutcome::loginRefused:
+    case ProbeOutcome::statRefused:
     case ProbeOutcome::timedOut:
     case ProbeOutcome::mailboxRead:
     case ProbeOutcome::abandoned:               break;
@@ -75,18 +77,27 @@ void addServerWords(BoxLines& lines, const Pop3Reply& reply)
         lines.append(Box::wordsCut);
 }
 
-// The server would not let the account in. Today's box for a refused
-// password, unless the server said why; the server's words last.
+// The server would not let the account in, or would not count its mail.
+// Today's box for a refused password, unless the server said why; the
+// server's words last.
 void showRefusal(ProbeOutcome outcome, const Pop3Reply& reply, const ProbedAccount& account)
 {
+    // Over TLS the advice would be no help.
+    const bool wantsTls = !account.tls && refusesPlainText(reply.text);
     BoxLines lines;
     if (outcome == ProbeOutcome::greetingRefused) {
         lines.add(Box::greetingRefused);
+    } else if (outcome == ProbeOutcome::statRefused) {
+        lines.add(Box::statRefused);
+        lines.add(Box::checkedNextRound);
     } else if (outcome == ProbeOutcome::userRefused) {
         lines.add(Box::userRefused);
-        // Over TLS the advice would be no help.
-        if (!account.tls && refusesPlainText(reply.text))
+        if (wantsTls)
             lines.add(Box::encryptionRequired);
+    } else if (wantsTls) {
+        // Not the password: the login itself, without encryption.
+        lines.add(Box::loginRefusedInPlain);
+        lines.add(Box::encryptionRequired);
     } else {
         // A reason that passes by itself is no wrong password.
         const wchar_t* reason = NULL;
@@ -125,6 +136,7 @@ void showProbeFailure(ProbeOutcome outcome, const Pop3Reply& reply, const Probed
     case ProbeOutcome::greetingRefused:
     case ProbeOutcome::userRefused:
     case ProbeOutcome::loginRefused:
+    case ProbeOutcome::statRefused:
         showRefusal(outcome, reply, account);
         break;
     case ProbeOutcome::connectFailed:

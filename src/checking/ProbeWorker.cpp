@@ -6,6 +6,7 @@ struct ProbeWork {
     AbandonSignal  abandon;    // raised by the UI thread
     HWND           window;
     UINT           message;
+    WPARAM         serial;
     ProbeRequest   request;
     ProbeOutcome   outcome;
     Pop3Reply      reply;
@@ -14,13 +15,15 @@ struct ProbeWork {
     {
         outcome = probeMailbox(request, &abandon, reply);
         SecureZeroMemory(&request, sizeof request);
-        // An abandoned probe has nobody waiting for its word.
+        // An abandoned probe has nobody waiting for its word. A post that
+        // fails is not lost: the round also watches for the task's end.
         if (!abandon.raised())
-            PostMessageW(window, message, 0, 0);
+            PostMessageW(window, message, serial, 0);
     }
 };
 
-ProbeWorker* startProbe(const char* server, const char* account, const char* password, HWND window, UINT message)
+ProbeWorker* startProbe(const char* server, const char* account, const char* password, HWND window, UINT message,
+                        WPARAM serial)
 {
     ProbeWorker* worker = ProbeWorker::create();
     if (!worker)
@@ -31,12 +34,18 @@ ProbeWorker* startProbe(const char* server, const char* account, const char* pas
     }
     worker->work.window = window;
     worker->work.message = message;
+    worker->work.serial = serial;
     fitText(worker->work.request.server, server);
     fitText(worker->work.request.account, account);
     fitText(worker->work.request.password, password);
     if (!worker->queue())
         return NULL;
     return worker;
+}
+
+bool probeEnded(const ProbeWorker* worker)
+{
+    return WaitForSingleObject(worker->done(), 0) == WAIT_OBJECT_0;
 }
 
 ProbeOutcome finishProbe(ProbeWorker* worker, Pop3Reply& reply)

@@ -16,9 +16,14 @@ typedef PoolTask<ProbeWork> ProbeWorker;
 
 // Starts the probe of an account's server field, account name and password,
 // copied into the worker's own block. Once it has ended, message is posted to
-// window, unless the probe was abandoned first. NULL when no worker could be
-// had.
-ProbeWorker* startProbe(const char* server, const char* account, const char* password, HWND window, UINT message);
+// window with serial as its wParam, unless the probe was abandoned first.
+// NULL when no worker could be had.
+ProbeWorker* startProbe(const char* server, const char* account, const char* password, HWND window, UINT message,
+                        WPARAM serial);
+
+// Whether the probe has ended: its message has been posted, or its post
+// failed.
+bool probeEnded(const ProbeWorker* worker);
 
 // After the message: how the probe ended, and the reply that probeMailbox
 // leaves (STAT's, or the refusal). The worker is gone afterwards.

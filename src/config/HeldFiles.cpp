@@ -8,11 +8,28 @@ namespace {
 const DWORD kPauseMs = 50;
 
 // A file open elsewhere without the sharing asked for gives a sharing
-// violation; one open at all refuses to be replaced with access denied (the
-// same error as a file the user may not change, which costs the wait).
+// violation. Access denied is final: a folder in the file's place, a file
+// the user may not read or change.
 bool heldByAnother(DWORD error)
 {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// A file that any other handle holds open refuses to be replaced with access
+// denied, whatever that handle shares: the same error as a file this user may
+// not replace. The target tells which: a held file is one that can be opened
+// for deletion, or that another handle holds without sharing it.
+bool replaceRefusedByHold(const wchar_t* target)
+{
+    const DWORD attributes = GetFileAttributesW(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
+    HANDLE file = CreateFileW(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return heldByAnother(GetLastError());
+    CloseHandle(file);
+    return true;
 }
 
 // True after a pause when the step is worth another try; false with the
@@ -53,6 +70,8 @@ bool readFileWhenFree(const wchar_t* path, HeapArray<char>& bytes, const Deadlin
 bool moveFileWhenFree(const wchar_t* from, const wchar_t* to, DWORD flags, const Deadline& deadline)
 {
     while (!MoveFileExW(from, to, flags)) {
+        if (GetLastError() == ERROR_ACCESS_DENIED && (flags & MOVEFILE_REPLACE_EXISTING) && replaceRefusedByHold(to))
+            SetLastError(ERROR_SHARING_VIOLATION);
         if (!pauseIfHeld(deadline))
             return false;
     }

@@ -2,6 +2,7 @@
 #include "config/SettingsFile.h"
 #include "config/HeldFiles.h"
 #include "config/Records.h"
+#include "config/SiblingFiles.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -29,9 +30,14 @@ void widenName(const char* name, wchar_t (&wide)[32])
 
 bool readSettingsText(const wchar_t* path, ProfileText& text)
 {
-    // Read as it stands: a file another program holds is not waited for.
     HeapArray<char> bytes;
-    return readFileWhenFree(path, bytes, Deadline::inMs(0)) && text.take(bytes.begin(), bytes.size());
+    if (!readFileWhenFree(path, bytes, Deadline::inMs(kHeldFileWaitMs))) {
+        // The first start: nothing stored yet.
+        if (!fileAbsent(path))
+            return false;
+        bytes.resize(0);
+    }
+    return text.take(bytes.begin(), bytes.size());
 }
 
 bool holdsSettingsValue(const HeapArray<char>& bytes)
@@ -40,4 +46,23 @@ bool holdsSettingsValue(const HeapArray<char>& bytes)
     SettingsRecord settings;
     return text.take(bytes.begin(), bytes.size()) &&
            text.readRecord(kSettingsSection, kSettingsKey, &settings, sizeof settings);
+}
+
+bool holdsEveryCountedRecord(const HeapArray<char>& bytes)
+{
+    ProfileText text;
+    SettingsRecord settings;
+    if (!text.take(bytes.begin(), bytes.size()) ||
+        !text.readRecord(kSettingsSection, kSettingsKey, &settings, sizeof settings))
+        return false;
+    // The first record that does not read ends the look: a huge count costs
+    // no more than the records there are.
+    for (int32_t n = 1; n <= settings.accountCount; ++n) {
+        char section[32];
+        accountSectionName(n, section);
+        AccountRecord record;
+        if (!text.readRecord(section, kAccountKey, &record, sizeof record))
+            return false;
+    }
+    return true;
 }

@@ -22,9 +22,15 @@ void accountSectionName(int accountNumber, char (&section)[32]);
 // The names are ASCII; the W profile functions take them a character a byte.
 void widenName(const char* name, wchar_t (&wide)[32]);
 
-// The text of the settings file at path as it stands on disk; false when
-// there is no file or it cannot be read.
+// The text of the settings file at path as it stands on disk, waiting as a
+// save does while another program holds the file; a file that does not
+// exist reads as empty text. False when it cannot be read: held past the
+// bound, no right to read it, a folder in its place.
 bool readSettingsText(const wchar_t* path, ProfileText& text);
 // Whether a file's bytes hold a settings value that a read would take: the
 // test of a whole settings file.
 bool holdsSettingsValue(const HeapArray<char>& bytes);
+// Whether a copy of the file is whole: its settings value and every account
+// record that value counts read with their checksums. A copy cut short in
+// the middle of a record holds a settings value and yet is not.
+bool holdsEveryCountedRecord(const HeapArray<char>& bytes);

@@ -111,7 +111,8 @@ SettingsFileChange::SettingsFileChange(const wchar_t* filePath)
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
             return;
         keptAttributes_ = attributes & kKeptAttributes;
-        if (!readFileWhenFree(filePath_, original, heldDeadline_) || !plainTextOf(original, plain))
+        if (!readFileWhenFree(filePath_, original, heldDeadline_) || !plainTextOf(original, plain) ||
+            !fileText_.take(original.begin(), original.size()))
             return;
     }
     // No file yet: the first registration or the first close starts from an
@@ -243,9 +244,14 @@ bool SettingsFileChange::commit()
     if (!moveFileWhenFree(copyPath_, filePath_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, heldDeadline_))
         return false;
     committed_ = true;
-    // What a network share or a stick gives back is what counts.
+    // What a network share or a stick gives back is what counts. The steps
+    // before may have used up the bound: the file is replaced by now, and a
+    // scanner that opens it at once must not make a change on disk count as
+    // failed.
     HeapArray<char> onDisk;
-    return readFileWhenFree(filePath_, onDisk, heldDeadline_) && onDisk.sameAs(verified_);
+    if (!readFileWhenFree(filePath_, onDisk, Deadline::inMs(kHeldFileWaitMs)))
+        return true;
+    return holdsEverything(onDisk);
 }
 
 // Wine's profile functions answer success on a full disk although the file
@@ -257,12 +263,16 @@ bool SettingsFileChange::copyHoldsEverything()
         return false;
     // On disk before it takes the file's place: after a crash there is
     // either the old file or the new one, never an empty one.
-    bool kept = readWholeFile(copy, verified_) && FlushFileBuffers(copy);
+    HeapArray<char> bytes;
+    bool kept = readWholeFile(copy, bytes) && FlushFileBuffers(copy);
     CloseHandle(copy);
-    if (!kept)
-        return false;
+    return kept && holdsEverything(bytes);
+}
+
+bool SettingsFileChange::holdsEverything(const HeapArray<char>& bytes) const
+{
     ProfileText onDisk;
-    if (!onDisk.take(verified_.begin(), verified_.size()))
+    if (!onDisk.take(bytes.begin(), bytes.size()))
         return false;
     for (const ExpectedValue& value : expected_) {
         if (onDisk.holds(value.section, value.key, value.removed ? nullptr : value.value) == value.removed)

@@ -16,6 +16,7 @@
 #pragma once
 #include "base/Deadline.h"
 #include "base/HeapArray.h"
+#include "config/ProfileText.h"
 #include "config/Records.h"
 
 #include <windows.h>
@@ -34,8 +35,14 @@ public:
     void putAccount(int accountNumber, const AccountRecord& record, const char* account, const char* password);
     // Takes the account's record and its whole texts out of the file.
     void removeAccount(int accountNumber);
-    // True once the file on disk holds every value put.
+    // True once the file on disk holds every value put: as read back, or, when
+    // another program keeps it from being read back within a bound of its
+    // own, as the replace left it.
     bool commit();
+
+    // The file as the copy was made from it: values that the change carries
+    // over are read from here, never from the file again.
+    const ProfileText& fileText() const { return fileText_; }
 
 private:
     // A value put, as the copy must hold it.
@@ -50,6 +57,7 @@ private:
     void put(const char* section, const char* key, const void* value, UINT size);
     void putWholeText(const char* section, const char* key, const char* text, unsigned fieldWidth);
     bool copyHoldsEverything();
+    bool holdsEverything(const HeapArray<char>& bytes) const;
 
     wchar_t filePath_[MAX_PATH];
     wchar_t copyPath_[MAX_PATH];
@@ -57,7 +65,7 @@ private:
     wchar_t scratchPath_[MAX_PATH];
     // Where the copy stands now; NULL while there is none.
     const wchar_t* writtenPath_;
-    HeapArray<char> verified_;   // the copy's bytes as checked
+    ProfileText fileText_;
     DWORD keptAttributes_;       // the file's own, for the copy that replaces it
     Deadline heldDeadline_;
     bool failed_;

@@ -47,30 +47,36 @@ void SettingsStore::useFile(const wchar_t* path)
     lstrcpynW(path_, path, MAX_PATH);
 }
 
-StartUpNotes SettingsStore::load()
+bool SettingsStore::readFile(ProfileText& text, FileNotes& notes)
 {
-    StartUpNotes notes;
-    // Before anything is read: a save cut short may have left the accounts
-    // in the copy alone.
-    notes.restored = restoreLeftoverCopy(path_, notes.leftover);
-    const bool settingsRead = readSettingsRecord();
+    if (!readSettingsText(path_, text))
+        return false;
+    fileRead_ = true;
+    const bool settingsRead = readSettingsRecord(text);
+    // The records beyond the slots as the count read names them, before the
+    // count is settled.
     notes.recordsBeyondSlots =
-        highestAccountRecord(accountNumberLimit(settingsRead, settings_.accountCount)) > kMaxAccounts;
-    notes.settingsUnreadable = !settleAccountCount(settingsRead);
+        text.highestAccountSection(kAccountKey, accountNumberLimit(settingsRead, settings_.accountCount)) >
+        kMaxAccounts;
+    notes.settingsUnreadable = !settleAccountCount(text, settingsRead);
     settings_.intervalMinutes = intervalInRange(settings_.intervalMinutes);
-    return notes;
+    return true;
 }
 
 bool SettingsStore::readSettingsRecord()
 {
     ProfileText text;
-    return readSettingsText(path_, text) &&
-           text.readRecord(kSettingsSection, kSettingsKey, &settings_, sizeof settings_);
+    return readSettingsText(path_, text) && readSettingsRecord(text);
+}
+
+bool SettingsStore::readSettingsRecord(const ProfileText& text)
+{
+    return text.readRecord(kSettingsSection, kSettingsKey, &settings_, sizeof settings_);
 }
 
 // False when the settings value could not be read although accounts are
 // stored.
-bool SettingsStore::settleAccountCount(bool settingsRead)
+bool SettingsStore::settleAccountCount(const ProfileText& text, bool settingsRead)
 {
     const int32_t limit = accountNumberLimit(settingsRead, settings_.accountCount);
     // Options back to their start values; the accounts stay, as many as the
@@ -78,30 +84,27 @@ bool SettingsStore::settleAccountCount(bool settingsRead)
     if (!settingsRead)
         memset(&settings_, 0, sizeof settings_);
     // Records beyond the accounts checked stay in the file as they are;
-    // start-up says so.
-    settings_.accountCount = highestAccountRecord(limit < kMaxAccounts ? limit : kMaxAccounts);
-    return settingsRead || highestAccountRecord(INT32_MAX) == 0;
-}
-
-// The highest account number, at most limit, whose record the file holds; 0
-// when there is none. Takes time in proportion to the file, whatever
-// numbers its sections name.
-int SettingsStore::highestAccountRecord(int32_t limit)
-{
-    ProfileText text;
-    return readSettingsText(path_, text) ? text.highestAccountSection(kAccountKey, limit) : 0;
+    // start-up says so. Takes time in proportion to the file, whatever
+    // numbers its sections name.
+    settings_.accountCount = text.highestAccountSection(kAccountKey, limit < kMaxAccounts ? limit : kMaxAccounts);
+    return settingsRead || text.highestAccountSection(kAccountKey, INT32_MAX) == 0;
 }
 
 bool SettingsStore::readAccountRecord(int accountNumber)
+{
+    // A file that cannot be read holds no record for the caller.
+    ProfileText text, none;
+    return readAccountRecord(readSettingsText(path_, text) ? text : none, accountNumber);
+}
+
+bool SettingsStore::readAccountRecord(const ProfileText& text, int accountNumber)
 {
     char section[32];
     accountSectionName(accountNumber, section);
     // A record that is missing or damaged comes back empty: keeping the
     // previous one would make it pass for this account (probe it, list it,
     // or copy it over this number when records are renumbered).
-    ProfileText text;
-    bool read = readSettingsText(path_, text) &&
-                text.readRecord(section, kAccountKey, &workRecord_, sizeof workRecord_);
+    bool read = text.readRecord(section, kAccountKey, &workRecord_, sizeof workRecord_);
     if (!read)
         memset(&workRecord_, 0, sizeof workRecord_);
     terminateTextFields(workRecord_);
@@ -161,10 +164,11 @@ bool SettingsStore::deleteAccount(int accountNumber)
     stored.accountCount = formerCount - 1;
     SettingsFileChange change(path_);
     change.putSettings(stored);
-    // Move every later record down one number. They are read from the file
-    // as it is; only the copy that replaces it as a whole is written.
+    // Move every later record down one number. They are read from the bytes
+    // the copy was made of, never from the file again: a read that another
+    // program refuses would put an empty record in their place.
     for (int k = accountNumber; k <= stored.accountCount; ++k) {
-        readAccountRecord(k + 1);
+        readAccountRecord(change.fileText(), k + 1);
         change.putAccount(k, workRecord_, workAccount_, workPassword_);
     }
     // The former last number now holds a copy of a moved record, or the

@@ -37,6 +37,21 @@ const BoxText damagedSettingsRestored = {
     L"設定ファイル %s が壊れていて読めなかったため、保存の途中で残っていた %s から設定とアカウントを復元しました。\n"
     L"壊れていたファイルは %s という名前で残してあります。",
     L"SETTINGS RESTORED!!", MB_ICONINFORMATION };
+const BoxText copyNotRestored = {
+    L"設定ファイル %s が見つかりませんでした。\n"
+    L"保存の途中で残っていた %s は、設定かアカウントのデータが壊れていたため、復元していません。\n"
+    L"そのファイルは %s という名前で残してあります。",
+    L"RESTORE ERROR!!", MB_ICONWARNING };
+const BoxText damagedCopyNotRestored = {
+    L"設定ファイル %s が壊れていて読めませんでした。\n"
+    L"保存の途中で残っていた %s も、設定かアカウントのデータが壊れていたため、復元していません。\n"
+    L"そのファイルは %s という名前で残してあります。",
+    L"RESTORE ERROR!!", MB_ICONWARNING };
+const BoxText settingsFileUnreadable = {
+    L"設定ファイル %s を読み込めませんでした。\n"
+    L"ほかのプログラム（バックアップ、同期、ウイルス対策のソフトなど）が使用中か、読み取りが許可されていないかもしれません。\n"
+    L"読み込めるまで、設定ファイルには何も書き込みません。設定画面を開くときなどに、もう一度読み込みます。",
+    L"SETTINGS READ ERROR!!", MB_ICONWARNING };
 
 const BoxText winsockStartup = {
     L"WinSockのバージョンやりソースの割り当てでミスが起こりました。",
@@ -44,6 +59,9 @@ const BoxText winsockStartup = {
 const BoxText serverNotFound = {
     L"サーバが見つかりません!!\nデータの入力ミスやサーバダウンなどが原因と思われます。",
     L"SERVERDATA ERROR!!", probeError };
+const BoxText lookupTimeout = {
+    L"サーバ名の問い合わせに時間内に応答がありませんでした。\nネットワークかDNSサーバに問題があるかもしれません。",
+    L"TIMEOUT ERROR!!", probeError };
 const BoxText socketOpen = {
     L"ソケットオープンに失敗しました。", L"SOCKET ERROR!!", probeError };
 const BoxText connectFailed = {
@@ -81,8 +99,10 @@ const BoxText loginRefused = {
 const wchar_t greetingRefused[] =
     L"サーバが接続を受け付けませんでした。\nしばらくしてからもう一度お試しください。";
 const wchar_t userRefused[] = L"サーバがアカウント名を受け付けませんでした。\n設定をご確認ください。";
+const wchar_t loginRefusedInPlain[] = L"サーバがログインを受け付けませんでした。";
 const wchar_t encryptionRequired[] =
     L"このサーバは暗号化した接続を求めています。サーバアドレスの後に「:995」を付けてください。";
+const wchar_t statRefused[] = L"サーバがメールの数を答えませんでした。";
 const wchar_t mailboxInUse[] = L"メールボックスを他のプログラムが使用中です（メールソフトが受信中かもしれません）。";
 const wchar_t loginTooSoon[] = L"ログインの間隔が短すぎます。";
 const wchar_t serverBusy[] = L"サーバが一時的に使えません。";

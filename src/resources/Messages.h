@@ -27,10 +27,16 @@ extern const BoxText accountsBeyondSlots;
 // damaged file was kept as)
 extern const BoxText settingsRestored;
 extern const BoxText damagedSettingsRestored;
+// A copy that is not whole, kept aside: the same three names
+extern const BoxText copyNotRestored;
+extern const BoxText damagedCopyNotRestored;
+// Formatted with the settings file's name
+extern const BoxText settingsFileUnreadable;
 
 // POP3 probe
 extern const BoxText winsockStartup;
 extern const BoxText serverNotFound;
+extern const BoxText lookupTimeout;
 extern const BoxText socketOpen;
 extern const BoxText connectFailed;      // formatted with the port
 extern const wchar_t useTlsPort[];       // a line added where the port is not 995
@@ -48,7 +54,9 @@ extern const BoxText loginUnexpected;
 // the last one the server's words.
 extern const wchar_t greetingRefused[];
 extern const wchar_t userRefused[];
+extern const wchar_t loginRefusedInPlain[];
 extern const wchar_t encryptionRequired[];
+extern const wchar_t statRefused[];
 extern const wchar_t mailboxInUse[];
 extern const wchar_t loginTooSoon[];
 extern const wchar_t serverBusy[];

@@ -42,6 +42,7 @@
 // The main window's own messages
 #define WM_TRAYNOTIFY            (WM_APP + 100)   // the tray callback; lParam carries the mouse message
 #define WM_PROBE_ENDED           (WM_APP + 101)   // posted by a probe's worker once its connection is closed
+#define WM_CONFIRMED_DELETION    (WM_APP + 102)   // posted at a round's end; wParam is the list line
 
 #ifndef IDC_STATIC
 #define IDC_STATIC               (-1)

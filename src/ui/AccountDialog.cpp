@@ -2,11 +2,12 @@
 // or for the selected one (the list's editMode 1).
 #include "ui/AccountDialog.h"
 #include "app/MailCheckerApp.h"
+#include "base/HeapArray.h"
 #include "checking/pop3/ServerAddress.h"
 #include "config/FieldText.h"
-#include "base/HeapArray.h"
 #include "resources/ShowBox.h"
 #include "resources/resource.h"
+#include "ui/MainWindowSettings.h"
 
 #include <cderr.h>
 #include <commdlg.h>
@@ -39,7 +40,26 @@ struct TypedField {
     char*          field;
     unsigned       size;      // bytes, the terminator included
     bool           mayBeCut;  // only shown: cut to fit, as it always was
+    bool           trimmed;   // blanks around it are left out
 };
+
+bool isBlank(WCHAR c)
+{
+    return c == L' ' || c == L'\t' || c == L'\x3000';   // the last: the full-width blank
+}
+
+// Blanks a paste brings along around a name.
+void trimBlanks(WCHAR* text)
+{
+    WCHAR* start = text;
+    while (isBlank(*start))
+        ++start;
+    size_t length = static_cast<size_t>(lstrlenW(start));
+    while (length > 0 && isBlank(start[length - 1]))
+        --length;
+    memmove(text, start, length * sizeof *text);
+    text[length] = L'\0';
+}
 
 // False, after a box owned by the dialog that names the field, when the
 // text cannot be stored as typed: nothing is ever stored as "?" or cut
@@ -51,6 +71,8 @@ bool readTypedField(HWND dialog, const TypedField& typed)
     if (!text.resize(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1))
         return false;
     GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
+    if (typed.trimmed)
+        trimBlanks(text.data());
     switch (wideToField(text.data(), typed.field, typed.size)) {
     case FieldFit::whole:
         return true;
@@ -123,6 +145,9 @@ void chooseMailProgram(HWND dialog)
 
 bool registerAccount(HWND dialog)
 {
+    // A new account's number comes from the count the file holds.
+    if (!readSettingsFile(dialog))
+        return false;
     SettingsStore& store = theApp.store;
     const bool editing = theApp.accountList.editMode() == 1;
     // lastStatus has no slot beyond this many accounts.
@@ -130,18 +155,20 @@ bool registerAccount(HWND dialog)
         showBox(dialog, Box::tooManyAccounts);
         return false;
     }
+    const int accountNumber = editing ? selectedAccountNumber() : store.settings().accountCount + 1;
 
     // The dialog's own copy of what was typed: a round started from the
     // tray while it is open reads other records into the store meanwhile.
+    // The login and the password are taken exactly as typed.
     AccountRecord record = {};
     char account[kLongTextSize] = "";
     char password[kLongTextSize] = "";
     const TypedField fields[] = {
-        {IDC_USER_NAME, Box::userNameField, record.userName, sizeof record.userName, true},
-        {IDC_ACCOUNT_NAME, Box::accountField, account, sizeof account, false},
-        {IDC_PASSWORD, Box::passwordField, password, sizeof password, false},
-        {IDC_SERVER, Box::serverField, record.server, sizeof record.server, false},
-        {IDC_MAILER_PATH, Box::mailerField, record.mailerPath, sizeof record.mailerPath, false},
+        {IDC_USER_NAME, Box::userNameField, record.userName, sizeof record.userName, true, false},
+        {IDC_ACCOUNT_NAME, Box::accountField, account, sizeof account, false, false},
+        {IDC_PASSWORD, Box::passwordField, password, sizeof password, false, false},
+        {IDC_SERVER, Box::serverField, record.server, sizeof record.server, false, true},
+        {IDC_MAILER_PATH, Box::mailerField, record.mailerPath, sizeof record.mailerPath, false, false},
     };
     for (const TypedField& typed : fields) {
         if (!readTypedField(dialog, typed))
@@ -160,14 +187,15 @@ bool registerAccount(HWND dialog)
 
     // The record and the count that lists it are stored together or not at
     // all; on failure the dialog stays open with the input.
-    bool stored = editing ? store.replaceAccount(selectedAccountNumber(), record, account, password)
-                                : store.addAccount(record, account, password);
+    bool stored = editing ? store.replaceAccount(accountNumber, record, account, password)
+                          : store.addAccount(record, account, password);
     SecureZeroMemory(password, sizeof password);
     if (!stored) {
         showBox(dialog, Box::registerNotSaved);
         return false;
     }
-    theApp.accountList.refresh();
+    // From what was stored: a read could be refused by another program.
+    theApp.accountList.showLine(accountNumber, record.userName);
     showBox(dialog, Box::registered);
     return true;
 }

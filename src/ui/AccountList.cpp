@@ -30,18 +30,26 @@ void AccountList::openAccountDialog()
         editMode_ = 0;
 }
 
-void AccountList::refresh()
+void AccountList::refresh(const ProfileText& text)
 {
     SettingsStore& store = theApp.store;
     sendToList(LB_RESETCONTENT, 0, 0);
     for (int n = 1; n <= store.settings().accountCount; ++n) {
         // An unreadable record comes back empty and shows as an empty line,
         // so the lines after it keep their positions.
-        store.readAccountRecord(n);
-        WCHAR line[sizeof(AccountRecord::userName)];
-        fieldToWide(store.workRecord().userName, line);
-        sendToList(LB_INSERTSTRING, n - 1, reinterpret_cast<LPARAM>(line));
+        store.readAccountRecord(text, n);
+        showLine(n, store.workRecord().userName);
     }
+}
+
+void AccountList::showLine(int accountNumber, const char* userName)
+{
+    WCHAR line[sizeof(AccountRecord::userName)];
+    fieldToWide(userName, line);
+    const int position = accountNumber - 1;
+    if (position < sendToList(LB_GETCOUNT, 0, 0))
+        sendToList(LB_DELETESTRING, position, 0);
+    sendToList(LB_INSERTSTRING, position, reinterpret_cast<LPARAM>(line));
 }
 
 void AccountList::newAccount()
@@ -59,15 +67,21 @@ void AccountList::editAccount()
     openAccountDialog();
 }
 
-void AccountList::deleteAccount(int selection)
+void AccountList::deleteAccount(int selection, bool confirmed)
 {
     HWND window = theApp.mainWindow;
     if (selection == LB_ERR) {
         showBox(window, Box::noSelection);
         return;
     }
-    if (showBox(window, Box::confirmDelete) != IDYES)
+    if (!confirmed && showBox(window, Box::confirmDelete) != IDYES)
         return;
+    // While the box waited, a click on the icon or the timer may have started
+    // a round: renumbering now would move records and status slots under it.
+    if (theApp.round.checking()) {
+        theApp.round.deferDeletion(selection);
+        return;
+    }
 
     const int32_t formerCount = theApp.store.settings().accountCount;
     if (!theApp.store.deleteAccount(selection + 1)) {

@@ -2,6 +2,8 @@
 // they keep while the account dialog is open. Line i (from 0) is record
 // i + 1; the position alone links a line to its record.
 #pragma once
+#include "config/ProfileText.h"
+
 #include <windows.h>
 
 class AccountList {
@@ -16,12 +18,16 @@ public:
     // is no edit.
     void endEdit() { editMode_ = 0; }
 
-    // The lines anew from the records, one for each account.
-    void refresh();
-    // "新規登録", "編集" and "削除".
+    // The lines anew, one for each account, from the file's text as read.
+    void refresh(const ProfileText& text);
+    // Line accountNumber - 1 with this user name, in place of the line there
+    // or added.
+    void showLine(int accountNumber, const char* userName);
+    // "新規登録", "編集" and "削除"; confirmed: the user has answered Yes
+    // already, before a round made the deletion wait for its end.
     void newAccount();
     void editAccount();
-    void deleteAccount(int selection);
+    void deleteAccount(int selection, bool confirmed = false);
 
 private:
     void openAccountDialog();

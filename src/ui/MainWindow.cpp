@@ -48,7 +48,9 @@ void onCommand(HWND window, WORD id, WORD notification)
             SendMessageW(window, WM_COMMAND, IDC_EDIT_ACCOUNT, 0);
         break;
     case IDC_NEW_ACCOUNT:
-        theApp.accountList.newAccount();
+        // The new account's number follows the accounts the file holds.
+        if (readSettingsFile(window))
+            theApp.accountList.newAccount();
         break;
     case IDC_EDIT_ACCOUNT:
         theApp.accountList.editAccount();
@@ -65,6 +67,7 @@ void onCommand(HWND window, WORD id, WORD notification)
         // No timed rounds while the user may be changing the settings.
         theApp.scheduler.stopTimer(window);
         ShowWindow(window, SW_RESTORE);
+        readSettingsFile(window);
         break;
     case IDM_EXIT:
         theApp.exitProgram(0);
@@ -92,13 +95,19 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         onCommand(window, LOWORD(wParam), HIWORD(wParam));
         break;
     case WM_TIMER:
-        theApp.onTimer();
+        if (wParam == kRoundWatchTimer)
+            theApp.round.watch();
+        else
+            theApp.onTimer();
         break;
     case WM_TRAYNOTIFY:
         onTrayNotify(lParam);
         break;
     case WM_PROBE_ENDED:
-        theApp.round.onProbeEnded();
+        theApp.round.onProbeEnded(wParam);
+        break;
+    case WM_CONFIRMED_DELETION:
+        theApp.accountList.deleteAccount(static_cast<int>(wParam), true);
         break;
     // WM_QUERYENDSESSION takes the default answer, yes, at once: the thread
     // never waits on the network.

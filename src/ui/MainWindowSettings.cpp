@@ -1,6 +1,7 @@
 // Loading the settings into the main window and saving them from it.
 #include "ui/MainWindowSettings.h"
 #include "app/MailCheckerApp.h"
+#include "config/LeftoverCopy.h"
 #include "config/SiblingFiles.h"
 #include "resources/ShowBox.h"
 #include "resources/resource.h"
@@ -19,10 +20,46 @@ bool isChecked(int boxId)
 void loadSettings()
 {
     HWND window = theApp.mainWindow;
-    const StartUpNotes notes = theApp.store.load();
-    const SettingsRecord& settings = theApp.store.settings();
-    theApp.accountList.refresh();
+    // Before anything is read: a save cut short may have left the accounts
+    // in the copy alone.
+    LeftoverCopy leftover;
+    const bool restored = restoreLeftoverCopy(theApp.store.filePath(), leftover);
 
+    // The edit is read-only: the arrows are the only way to change the
+    // interval, and they stop at both ends.
+    CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_SETBUDDYINT | UDS_ALIGNRIGHT,
+                        0, 0, 0, 0, window, IDC_INTERVAL_SPIN, theApp.instance,
+                        GetDlgItem(window, IDC_INTERVAL), kIntervalMaximum, 0, 0);
+
+    // Once the window is complete: the box lets tray messages in, and a
+    // click while it is up reads the file first.
+    if (restored) {
+        showFormattedBox(NULL, leftover.badFile[0] ? Box::damagedSettingsRestored : Box::settingsRestored,
+                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath), fileNameOf(leftover.badFile));
+    } else if (leftover.copyDamaged) {
+        // Set aside under its own name when it could not be renamed.
+        showFormattedBox(NULL, leftover.fileMissing ? Box::copyNotRestored : Box::damagedCopyNotRestored,
+                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath),
+                         fileNameOf(leftover.badFile[0] ? leftover.badFile : leftover.copyPath));
+    }
+    readSettingsFile(NULL);
+}
+
+bool readSettingsFile(HWND owner)
+{
+    SettingsStore& store = theApp.store;
+    if (store.fileRead())
+        return true;
+    ProfileText text;
+    FileNotes notes;
+    if (!store.readFile(text, notes)) {
+        showFormattedBox(owner, Box::settingsFileUnreadable, fileNameOf(store.filePath()));
+        return false;
+    }
+    theApp.accountList.refresh(text);
+
+    HWND window = theApp.mainWindow;
+    const SettingsRecord& settings = store.settings();
     const struct {
         uint8_t flag;
         int     box;
@@ -33,28 +70,15 @@ void loadSettings()
         {settings.lanMode, IDC_LAN_MODE},
         {settings.endRoundOnLaunch, IDC_END_ROUND_ON_LAUNCH},
     };
-    for (const auto& option : options) {
-        if (option.flag)
-            SendDlgItemMessageW(window, option.box, BM_SETCHECK, BST_CHECKED, 0);
-    }
+    for (const auto& option : options)
+        SendDlgItemMessageW(window, option.box, BM_SETCHECK, option.flag ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendDlgItemMessageW(window, IDC_INTERVAL_SPIN, UDM_SETPOS32, 0, settings.intervalMinutes);
 
-    // The edit is read-only: the arrows are the only way to change the
-    // interval, and they stop at both ends.
-    CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_SETBUDDYINT | UDS_ALIGNRIGHT,
-                        0, 0, 0, 0, window, IDC_INTERVAL_SPIN, theApp.instance,
-                        GetDlgItem(window, IDC_INTERVAL), kIntervalMaximum, 0,
-                        settings.intervalMinutes);
-
-    // Once the window is complete: the box lets tray messages in.
-    if (notes.restored) {
-        const LeftoverCopy& leftover = notes.leftover;
-        showFormattedBox(NULL, leftover.badFile[0] ? Box::damagedSettingsRestored : Box::settingsRestored,
-                         fileNameOf(leftover.filePath), fileNameOf(leftover.copyPath), fileNameOf(leftover.badFile));
-    }
     if (notes.settingsUnreadable)
-        showBox(NULL, Box::settingsUnreadable);
+        showBox(owner, Box::settingsUnreadable);
     if (notes.recordsBeyondSlots)
-        showBox(NULL, Box::accountsBeyondSlots);
+        showBox(owner, Box::accountsBeyondSlots);
+    return true;
 }
 
 bool saveOptions()
@@ -72,7 +96,11 @@ bool saveOptions()
 void saveSettings()
 {
     HWND window = theApp.mainWindow;
-    if (!saveOptions())
+    // Options shown before the file was read are the start values, not the
+    // user's: they are not saved. Read now, the file's own take their place.
+    if (!theApp.store.fileRead())
+        readSettingsFile(window);
+    else if (!saveOptions())
         showBox(window, Box::settingsNotSaved);
 
     // A round under way starts the timer when it ends; started now, a tick

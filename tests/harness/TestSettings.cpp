@@ -7,6 +7,8 @@
 
 namespace testsettings {
 
+const char kFolder[] = "(a folder)";
+
 namespace {
 
 void copyText(char* field, size_t width, const char* text)
@@ -130,7 +132,8 @@ std::map<std::string, std::string> settingsFiles(const std::string& iniPath)
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
         const std::string ending = (folder + found.cFileName).substr(stem.size());
         if (ending != "exe")
-            files[ending] = fileText(folder + found.cFileName);
+            files[ending] =
+                found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? kFolder : fileText(folder + found.cFileName);
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
@@ -142,7 +145,10 @@ void removeSettingsFiles(const std::string& iniPath)
     const std::string stem = iniPath.substr(0, iniPath.size() - 3);
     for (const auto& file : settingsFiles(iniPath)) {
         SetFileAttributesA((stem + file.first).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA((stem + file.first).c_str());
+        if (file.second == kFolder)
+            RemoveDirectoryA((stem + file.first).c_str());
+        else
+            DeleteFileA((stem + file.first).c_str());
     }
 }
 

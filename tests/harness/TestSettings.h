@@ -30,7 +30,9 @@ bool writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
 
 // Every file named as the settings file but for its ending, the executable
-// left out, by that ending ("ini", "new", "new.bad"), with its bytes.
+// left out, by that ending ("ini", "new", "new.bad"), with its bytes; a
+// folder of such a name with kFolder.
+extern const char kFolder[];
 std::map<std::string, std::string> settingsFiles(const std::string& iniPath);
 void removeSettingsFiles(const std::string& iniPath);
 

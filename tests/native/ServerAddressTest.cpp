@@ -19,6 +19,9 @@ TEST(ServerAddress, HostAloneOrWithAPort)
         {"mail:00995", "mail", 995, true},
         {"mail:65535", "mail", 65535, false},
         {"", "", 110, false},
+        // Blanks a paste brought along around the field.
+        {" pop.example.com\t", "pop.example.com", 110, false},
+        {"\t mail:995  ", "mail", 995, true},
     };
     for (const auto& c : cases) {
         ServerAddress address;
@@ -32,7 +35,7 @@ TEST(ServerAddress, HostAloneOrWithAPort)
 TEST(ServerAddress, APortThatIsNoNumberFromOneTo65535IsRefused)
 {
     for (const char* field : {"mail:", "mail:0", "mail:65536", "mail:99999999999999999999", "mail:-1",
-                              "mail:+995", "mail: 995", "mail:995 ", "mail:9x5", ":995", "mail:995:1",
+                              "mail:+995", "mail: 995", "mail:99 5", "mail:9x5", ":995", "mail:995:1",
                               "[::1]:995"}) {
         ServerAddress address;
         EXPECT_FALSE(parseServerAddress(field, address)) << field;

@@ -128,7 +128,7 @@ TEST(AccountDialog, AnEmptyFieldIsRefusedAndTheInputStays)
     HWND dialog = openDialog(app);
     for (int empty = 0; empty < 4; ++empty) {
         Fields input = fieldsFor("user");
-        input[empty] = "";
+        input[empty] = empty == 3 ? "　 " : "";   // blanks alone are no server name
         fillDialog(app, dialog, input);
         expectBox(pressRegister(app, dialog), "DATA MISS!!", "データの入力ミスがあります。", dialog, BoxIcon::error);
         ASSERT_TRUE(app.sync());
@@ -138,9 +138,12 @@ TEST(AccountDialog, AnEmptyFieldIsRefusedAndTheInputStays)
     EXPECT_FALSE(fileExists(app.iniPath())) << "nothing written";
     EXPECT_TRUE(app.listLines().empty());
 
-    fillDialog(app, dialog, {" ", " ", " ", " "});   // spaces are not empty
+    // Spaces are not empty; around the server name they are left out, as a
+    // paste brings them.
+    fillDialog(app, dialog, {" ", " ", " ", "　 pop.example.test\t"});
     expectRegistered(app, dialog);
     EXPECT_EQ(1, storedCount(app));
+    EXPECT_EQ((Fields{" ", " ", " ", "pop.example.test"}), fieldsOf(stored(app, 1)));
 }
 
 TEST(AccountDialog, TheToggleChoosesTheMailProgramAndReleasingItKeepsThePath)

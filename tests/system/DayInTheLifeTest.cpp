@@ -33,14 +33,11 @@ void deliverMail(int number)
     ASSERT_TRUE(MoveFileA(staged.c_str(), delivered.c_str()));
 }
 
-bool waitForFile(const std::string& path)
+// The file appears before the mail program has written its line: wait for
+// the line's end.
+bool waitForLine(const std::string& path)
 {
-    for (int i = 0; i < 500; ++i) {
-        if (fileExists(path))
-            return true;
-        Sleep(20);
-    }
-    return false;
+    return waitUntil(10000, [&] { return fileText(path).find("\r\n") != std::string::npos; });
 }
 
 }  // namespace
@@ -95,7 +92,7 @@ TEST(DayInTheLife, FromFirstStartToRestart)
     EXPECT_EQ("メールの受信報告", report.caption);
     EXPECT_EQ("毎日 に 2通メールが届いています。\nメールソフトを起動しますか？", report.text);
     EXPECT_TRUE(click->wait(15000));
-    ASSERT_TRUE(waitForFile(app.folder() + "\\mailer-ran.txt"));
+    ASSERT_TRUE(waitForLine(app.folder() + "\\mailer-ran.txt"));
     EXPECT_EQ(0u, fileText(app.folder() + "\\mailer-ran.txt").find(mailer));
 
     // A third message is news; answering No starts nothing.

@@ -2,6 +2,7 @@
 // and the tray while it is up, the mail program, and when the round ends.
 #include "AppFixture.h"
 #include "FakePop3Server.h"
+#include "checking/Scheduler.h"
 #include "resources/resource.h"
 
 using namespace testsettings;
@@ -186,7 +187,9 @@ TEST_F(Report, YesStartsTheMailProgramAndMayEndTheRound)
             EXPECT_EQ(BoxIcon::error, last.icon);
             EXPECT_TRUE(styles.styles().back() & MB_TOPMOST);
         }
-        for (DWORD start = GetTickCount(); !fileExists(ran) && GetTickCount() - start < (c.started ? 10000u : 500u);)
+        // The file appears before the mail program has written its line.
+        for (DWORD start = GetTickCount();
+             fileText(ran).find("\r\n") == std::string::npos && GetTickCount() - start < (c.started ? 10000u : 500u);)
             Sleep(50);
         EXPECT_EQ(c.started, fileExists(ran));
         EXPECT_EQ(c.started, fileText(ran).find("mailer.exe\t") != std::string::npos);
@@ -225,6 +228,54 @@ TEST_F(Report, ListCommandsDuringARoundWaitForItsEnd)
         MSG waiting = {};
         EXPECT_TRUE(PeekMessageW(&waiting, theApp.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
         EXPECT_EQ(command, LOWORD(waiting.wParam)) << "carried out once the round has ended";
+        TearDown();
+        SetUp();
+    }
+}
+
+// "削除" answered Yes after a click on the icon, or the timer, started a
+// round while the box waited: the records move only once the round has
+// ended, so every account is reported under its own name, and the next round
+// finds each status where it belongs.
+TEST_F(Report, ADeletionConfirmedDuringARoundWaitsForItsEnd)
+{
+    const UINT triggers[] = {WM_TRAYNOTIFY, WM_TIMER};
+    for (UINT trigger : triggers) {
+        SCOPED_TRACE(trigger == WM_TIMER ? "the timer" : "a click on the icon");
+        FakePop3Server servers[3];
+        std::vector<AccountRecord> accounts;
+        std::vector<std::string> expected = {"DELETE DATA??"};
+        for (int i = 0; i < 3; ++i) {
+            const std::string name(1, static_cast<char>('A' + i)), reply = "+OK " + std::to_string(i + 1) + " 9\r\n";
+            servers[i].on("STAT", pop3Reply(reply.c_str()));
+            accounts.push_back(makeAccount(name.c_str(), "a", "b", servers[i].address()));
+            expected.push_back(reportText(name.c_str(), i + 1));
+        }
+        expected.push_back("DELETE DATA!!");
+        SettingsRecord settings = options(true);
+        settings.lanMode = settings.intervalMinutes = 1;
+        start(settings, accounts);
+        KillTimer(theApp.mainWindow, kSchedulerTimer);
+        for (int tick = 0; tick < 19; ++tick)   // 57 s: the next tick reaches the interval
+            SendMessageW(theApp.mainWindow, WM_TIMER, kSchedulerTimer, 0);
+        ASSERT_EQ(57, theApp.scheduler.elapsedSeconds());
+        SendDlgItemMessageW(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, 0, 0);
+        boxes.whileShown([&](const SeenBox& box) {
+            if (box.caption == "DELETE DATA??")
+                PostMessageW(theApp.mainWindow, trigger, 0, trigger == WM_TIMER ? 0 : WM_LBUTTONUP);
+        });
+        boxes.queueAnswers({IDYES});
+        size_t first = boxes.boxes().size();
+        SendMessageW(theApp.mainWindow, WM_COMMAND, IDC_DELETE_ACCOUNT, 0);
+        ASSERT_TRUE(finishRound());
+        pumpMessages();
+
+        std::vector<std::string> seen;
+        for (size_t i = first; i < boxes.boxes().size(); ++i)
+            seen.push_back(boxes.boxes()[i].caption == "メールの受信報告" ? boxes.boxes()[i].text : boxes.boxes()[i].caption);
+        EXPECT_EQ(expected, seen);
+        EXPECT_EQ((std::vector<std::string>{"B", "C"}), listLines());
+        EXPECT_EQ("", round()) << "B and C are unchanged";
         TearDown();
         SetUp();
     }

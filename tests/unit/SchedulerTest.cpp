@@ -299,3 +299,23 @@ TEST_F(Scheduling, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsT
     ASSERT_TRUE(finishRound());
     EXPECT_EQ(2, server.connections());
 }
+
+// The word of a probe's end can be lost: a full message queue refuses the
+// post. Taken off the queue here, it must not leave the round running
+// for ever, the icon on "チェック中" and no round to come.
+TEST_F(Scheduling, ARoundEndsWhenTheWordOfAProbesEndIsLost)
+{
+    server.on("STAT", pop3Reply("+OK 3 512\r\n"));
+    start(1, 5, true);
+    theApp.round.start();
+    ASSERT_TRUE(server.waitForClientClose(5000));
+    MSG lost = {};
+    for (DWORD start = GetTickCount();
+         !PeekMessageW(&lost, theApp.mainWindow, WM_PROBE_ENDED, WM_PROBE_ENDED, PM_REMOVE);) {
+        ASSERT_LT(GetTickCount() - start, 5000u) << "the worker never posted";
+        Sleep(10);
+    }
+    EXPECT_TRUE(finishRound(5000));
+    EXPECT_EQ("メールの受信報告", boxes.captions());
+    EXPECT_EQ(IDI_ONLINE, trayIconId());
+}

@@ -572,7 +572,7 @@ TEST_F(SettingsFile, AFileOfThe32BitVersionIsReadWholeAndWrittenBackByteForByte)
 // The folder before start-up as a save cut short (a power cut, a stick pulled
 // out), another program or the user left it: each file by its ending after
 // the program's own name. Afterwards every such file but the exe is compared.
-enum class Bytes { whole, stale, cutShort, zeros, earlierBad, wholeSaved, savedAlone };
+enum class Bytes { whole, stale, cutShort, cutInRecord, zeros, earlierBad, wholeSaved, savedAlone, folder };
 using Folder = std::map<std::string, Bytes>;
 
 struct FolderBeforeStartUp {
@@ -580,8 +580,10 @@ struct FolderBeforeStartUp {
     Folder before;
     bool hidden;          // the file marked hidden
     DWORD heldMs;         // the file held open without sharing from just before the options are saved
-    const char* boxes;    // at start-up and at the save
+    const char* boxes;    // at start-up, at showing the window and at the save
     Folder after;         // after the save
+    DWORD withinMs = 3000;   // for the save: a window that waits 5 s is taken for hung
+    bool heldAtStartUp = false;   // held from before start-up instead
 };
 
 std::ostream& operator<<(std::ostream& out, const FolderBeforeStartUp& row) { return out << row.name; }
@@ -606,40 +608,74 @@ TEST_P(CutShortSaves, NeverLoseTheAccounts)
     const std::map<Bytes, std::string> bytes = {
         {Bytes::whole, whole}, {Bytes::stale, written(5, {"old"})}, {Bytes::wholeSaved, wholeSaved},
         {Bytes::cutShort, whole.substr(0, 40)},   // inside the options' value
+        {Bytes::cutInRecord, whole.substr(0, whole.size() - 100)},   // inside the second account's record
+        {Bytes::folder, kFolder},
         {Bytes::zeros, std::string(512, '\0')}, {Bytes::earlierBad, "[KORVELLIN-Quillora]\r\nQX"},
         {Bytes::savedAlone, "[KORVELLIN-Quillora]\r\nQXDATA=0000000100000000000000000000000001\r\n"}};
-    for (const auto& file : row.before)
-        ASSERT_TRUE(writeFile(stem + file.first, bytes.at(file.second)));
+    for (const auto& file : row.before) {
+        if (file.second == Bytes::folder)
+            ASSERT_TRUE(CreateDirectoryA((stem + file.first).c_str(), NULL));
+        else
+            ASSERT_TRUE(writeFile(stem + file.first, bytes.at(file.second)));
+    }
     if (row.hidden && !(SetFileAttributesA(iniPath.c_str(), FILE_ATTRIBUTE_HIDDEN) &&
                         GetFileAttributesA(iniPath.c_str()) & FILE_ATTRIBUTE_HIDDEN))
         GTEST_SKIP() << "Wine keeps no file attributes on this file system";
 
-    startProgram();
-    check(IDC_LAN_MODE, true);
-    HANDLE held = row.heldMs ? CreateFileA(iniPath.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) : NULL;
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    std::thread release([&] {
-        Sleep(row.heldMs);
-        if (held)
+    HANDLE held = NULL;
+    std::thread release;
+    auto hold = [&] {
+        held = CreateFileA(iniPath.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        EXPECT_NE(INVALID_HANDLE_VALUE, held);
+        release = std::thread([&] {
+            Sleep(row.heldMs);
             CloseHandle(held);
-    });
+        });
+    };
+    if (row.heldMs && row.heldAtStartUp)
+        hold();
+    startProgram();
+    SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
+    check(IDC_LAN_MODE, true);
+    if (row.heldMs && !row.heldAtStartUp)
+        hold();
     const DWORD began = GetTickCount();
     SendMessageA(theApp.mainWindow, WM_CLOSE, 0, 0);
-    EXPECT_LT(GetTickCount() - began, 3000u) << "a window that waits 5 s is taken for hung";
-    release.join();
+    EXPECT_LT(GetTickCount() - began, row.withinMs);
+    if (release.joinable())
+        release.join();
 
     EXPECT_EQ(row.boxes, boxes.captions());
     std::string restored = row.before.count("ini")
         ? "設定ファイル *ini が壊れていて読めなかったため、保存の途中で残っていた *new から設定とアカウントを復元しました。\n"
           "壊れていたファイルは *ini.bad という名前で残してあります。"
         : "設定ファイル *ini が見つからなかったため、保存の途中で残っていた *new から設定とアカウントを復元しました。";
-    for (size_t star; (star = restored.find('*')) != std::string::npos;)
-        restored.replace(star, 1, stem.substr(stem.rfind('\\') + 1));   // the program's own name and the dot
+    // A copy that is not whole, by the name it was kept as.
+    std::string kept = "new";
+    for (const auto& file : row.after) {
+        if (file.first.compare(0, 7, "new.bad") == 0 && row.before.count("new") && file.second == row.before.at("new"))
+            kept = file.first;
+    }
+    std::map<std::string, std::string> texts = {
+        {"SETTINGS RESTORED!!", restored},
+        {"RESTORE ERROR!!", "設定ファイル *ini が見つかりませんでした。\n"
+                            "保存の途中で残っていた *new は、設定かアカウントのデータが壊れていたため、復元していません。\n"
+                            "そのファイルは *" + kept + " という名前で残してあります。"},
+        {"SETTINGS READ ERROR!!", "設定ファイル *ini を読み込めませんでした。\n"
+                                  "ほかのプログラム（バックアップ、同期、ウイルス対策のソフトなど）が使用中か、"
+                                  "読み取りが許可されていないかもしれません。\n"
+                                  "読み込めるまで、設定ファイルには何も書き込みません。設定画面を開くときなどに、もう一度読み込みます。"}};
+    for (auto& text : texts) {
+        for (size_t star; (star = text.second.find('*')) != std::string::npos;)
+            text.second.replace(star, 1, stem.substr(stem.rfind('\\') + 1));   // the program's own name and the dot
+    }
     for (const SeenBox& box : boxes.boxes()) {
-        if (box.caption == "SETTINGS RESTORED!!") {
-            EXPECT_EQ(restored, box.text);
-            EXPECT_EQ(BoxIcon::information, box.icon);
-            EXPECT_EQ(nullptr, box.owner);
+        if (texts.count(box.caption)) {
+            EXPECT_EQ(texts[box.caption], box.text);
+            EXPECT_EQ(box.caption == "SETTINGS RESTORED!!" ? BoxIcon::information : BoxIcon::warning, box.icon);
+            if (box.caption != "SETTINGS READ ERROR!!") {
+                EXPECT_EQ(nullptr, box.owner);
+            }
         }
     }
     std::map<std::string, std::string> expected;
@@ -652,10 +688,14 @@ TEST_P(CutShortSaves, NeverLoseTheAccounts)
 INSTANTIATE_TEST_SUITE_P(Folders, CutShortSaves, ::testing::Values(
     FolderBeforeStartUp{"OnlyAWholeCopy", {{"new", Bytes::whole}}, false, 0, "SETTINGS RESTORED!!",
                         {{"ini", Bytes::wholeSaved}}},
-    FolderBeforeStartUp{"OnlyACopyCutShort", {{"new", Bytes::cutShort}}, false, 0, "",
+    FolderBeforeStartUp{"OnlyACopyCutShort", {{"new", Bytes::cutShort}}, false, 0, "RESTORE ERROR!!",
                         {{"ini", Bytes::savedAlone}, {"new.bad", Bytes::cutShort}}},
+    // Its options whole, an account it counts cut short: no account would read.
+    FolderBeforeStartUp{"OnlyACopyCutInARecord", {{"new", Bytes::cutInRecord}}, false, 0, "RESTORE ERROR!!",
+                        {{"ini", Bytes::savedAlone}, {"new.bad", Bytes::cutInRecord}}},
     FolderBeforeStartUp{"ACopyCutShortBesideAnEarlierOne", {{"new", Bytes::cutShort}, {"new.bad", Bytes::earlierBad}},
-                        false, 0, "", {{"ini", Bytes::savedAlone}, {"new.bad", Bytes::earlierBad}, {"new.bad2", Bytes::cutShort}}},
+                        false, 0, "RESTORE ERROR!!",
+                        {{"ini", Bytes::savedAlone}, {"new.bad", Bytes::earlierBad}, {"new.bad2", Bytes::cutShort}}},
     FolderBeforeStartUp{"AZeroedFileBesideAWholeCopy", {{"ini", Bytes::zeros}, {"new", Bytes::whole}}, false, 0,
                         "SETTINGS RESTORED!!", {{"ini", Bytes::wholeSaved}, {"ini.bad", Bytes::zeros}}},
     FolderBeforeStartUp{"AWholeFileBesideAStaleCopy", {{"ini", Bytes::whole}, {"new", Bytes::stale}}, false, 0, "",
@@ -663,5 +703,99 @@ INSTANTIATE_TEST_SUITE_P(Folders, CutShortSaves, ::testing::Values(
     FolderBeforeStartUp{"HeldOpenForOneSecond", {{"ini", Bytes::whole}}, false, 1000, "", {{"ini", Bytes::wholeSaved}}},
     FolderBeforeStartUp{"HeldOpenForFiveSeconds", {{"ini", Bytes::whole}}, false, 5000, "SAVE ERROR!!",
                         {{"ini", Bytes::whole}}},
-    FolderBeforeStartUp{"Hidden", {{"ini", Bytes::whole}}, true, 0, "", {{"ini", Bytes::wholeSaved}}}),
+    FolderBeforeStartUp{"Hidden", {{"ini", Bytes::whole}}, true, 0, "", {{"ini", Bytes::wholeSaved}}},
+    // Held by a backup, a sync or a virus scanner as the program starts: each
+    // step that needs the file reads it again, and until one can, nothing is
+    // written (no count of 0 over the accounts).
+    FolderBeforeStartUp{"HeldForOneAndAHalfSecondsAtStartUp", {{"ini", Bytes::whole}}, false, 1500, "",
+                        {{"ini", Bytes::wholeSaved}}, 3000, true},
+    FolderBeforeStartUp{"HeldForTwelveSecondsAtStartUp", {{"ini", Bytes::whole}}, false, 12000,
+                        "SETTINGS READ ERROR!! | SETTINGS READ ERROR!! | SETTINGS READ ERROR!!",
+                        {{"ini", Bytes::whole}}, 3000, true},
+    // Access denied to the stale copy's replace is no other program's hold:
+    // no wait for it.
+    FolderBeforeStartUp{"AFolderInTheStaleCopysPlace", {{"ini", Bytes::whole}, {"new", Bytes::folder}}, false, 0,
+                        "SAVE ERROR!!", {{"ini", Bytes::whole}, {"new", Bytes::folder}}, 1000}),
     [](const ::testing::TestParamInfo<FolderBeforeStartUp>& info) { return std::string(info.param.name); });
+
+// Another program opens the file or its copy in the middle of a change, as a
+// virus scanner opens a file just written.
+enum class Scan {
+    fileOnceCopied,      // the file, without sharing, the moment the copy is made
+    copyBeforeTheMove,   // the copy, sharing it only for the move, while the file is held open until then
+};
+
+struct ScannedChange {
+    const char* name;
+    Scan scan;
+    bool deleting;       // the first account; otherwise one registered
+    const char* boxes;
+    Lines stored;
+};
+
+std::ostream& operator<<(std::ostream& out, const ScannedChange& row) { return out << row.name; }
+
+class ScannedChanges : public AppFixture, public ::testing::WithParamInterface<ScannedChange> {};
+
+TEST_P(ScannedChanges, AreMadeWholeAndTheProgramGoesOnFromThem)
+{
+    const ScannedChange& row = GetParam();
+    ASSERT_TRUE(writeSettings(iniPath, makeSettings(3)));
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(writeAccount(iniPath, n, makeAccount(nameOf(n).c_str(), "acct", "pw", "127.0.0.9")));
+    // Another program's notes: long enough that each step of the change
+    // leaves the scanner time to come in between.
+    std::string notes = "[Notes]\r\n";
+    for (int line = 0; line < 20000; ++line)
+        notes += "line" + std::to_string(line) + "=some text of the notes\r\n";
+    ASSERT_TRUE(writeFile(iniPath, fileText(iniPath) + notes));
+    startProgram();
+    const std::string copy = iniPath.substr(0, iniPath.size() - 3) + "new";
+    HANDLE file = row.scan == Scan::copyBeforeTheMove
+        ? CreateFileA(iniPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL)
+        : NULL;
+    HANDLE scanned = INVALID_HANDLE_VALUE;
+    std::thread scanner([&] {
+        for (DWORD start = GetTickCount(); !fileExists(copy) && GetTickCount() - start < 5000;) {
+        }
+        if (row.scan == Scan::fileOnceCopied) {
+            for (DWORD start = GetTickCount(); scanned == INVALID_HANDLE_VALUE && GetTickCount() - start < 5000;)
+                scanned = CreateFileA(iniPath.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+            Sleep(300);
+        } else {
+            // Once the copy is checked: the file then cannot be read back
+            // for longer than the steps before left of the bound.
+            Sleep(500);
+            scanned = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
+            CloseHandle(file);
+            Sleep(1800);
+        }
+        CloseHandle(scanned);
+    });
+    if (row.deleting) {
+        SendDlgItemMessageA(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, 0, 0);
+        boxes.queueAnswers({IDYES});
+        theApp.accountList.deleteAccount(0);
+    } else {
+        registerNewAccount("new", "pw");
+    }
+    scanner.join();
+    EXPECT_NE(INVALID_HANDLE_VALUE, scanned) << "the scanner came too early";
+
+    EXPECT_EQ(row.boxes, boxes.captions());
+    SettingsRecord saved = {};
+    Lines stored;
+    for (int n = 1; readSettings(iniPath, saved) && n <= saved.accountCount; ++n)
+        stored.push_back(storedName(iniPath, n));
+    EXPECT_EQ(row.stored, stored);
+    EXPECT_EQ(row.stored, listLines());
+    EXPECT_EQ(saved.accountCount, theApp.store.settings().accountCount) << "what the next change starts from";
+}
+
+INSTANTIATE_TEST_SUITE_P(ByAVirusScanner, ScannedChanges, ::testing::Values(
+    ScannedChange{"DeletingWithTheFileHeld", Scan::fileOnceCopied, true, "DELETE DATA?? | DELETE DATA!!", {"b", "c"}},
+    ScannedChange{"DeletingWithTheFileReplaced", Scan::copyBeforeTheMove, true, "DELETE DATA?? | DELETE DATA!!",
+                  {"b", "c"}},
+    ScannedChange{"RegisteringWithTheFileReplaced", Scan::copyBeforeTheMove, false, "INPUT DATA!!",
+                  {"a", "b", "c", "new"}}),
+    [](const ::testing::TestParamInfo<ScannedChange>& info) { return std::string(info.param.name); });

@@ -116,7 +116,8 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
     if (read != ReplyResult::answered)
         return endAfterBrokenReply(pop3, read, conversation);
     sayGoodbye(pop3, conversation);
-    return ProbeOutcome::mailboxRead;
+    // A refusal holds no count: the account's last status must not become it.
+    return isNegativeReply(reply.text) ? ProbeOutcome::statRefused : ProbeOutcome::mailboxRead;
 }
 
 }  // namespace
@@ -138,8 +139,10 @@ ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* aban
     case LookupResult::found:
         break;
     case LookupResult::notFound:
-    case LookupResult::timedOut:
         return ProbeOutcome::serverNotFound;
+    // A name server that does not answer says nothing about the name.
+    case LookupResult::timedOut:
+        return ProbeOutcome::lookupTimedOut;
     }
 
     // Declared after the session, so the socket is closed before the

@@ -10,7 +10,8 @@
 enum class ProbeOutcome {
     mailboxRead,        // STAT was answered
     winsockFailed,
-    serverNotFound,     // no valid "host[:port]", or the name did not resolve in time
+    serverNotFound,     // no valid "host[:port]", or no address for the name
+    lookupTimedOut,     // no answer about the name in time
     socketFailed,
     connectFailed,
     timedOut,           // the connect, a reply or the whole conversation ran out of time
@@ -25,6 +26,7 @@ enum class ProbeOutcome {
     userRefused,        // USER answered with anything but "+OK": PASS was not sent
     loginRefused,       // PASS answered without "+OK" but with "-ERR"
     loginUnexpected,    // PASS answered with neither
+    statRefused,        // STAT answered with "-ERR"
     abandoned,          // the abandon signal was raised: the connection was closed, nothing more sent
 };
 
@@ -39,5 +41,5 @@ struct ProbeRequest {
 // Holds the calling thread for as long as the probe takes, within its
 // bounds; raising abandon (NULL for none) ends it at once. reply holds
 // the reply to STAT on mailboxRead, and the refusal on greetingRefused,
-// userRefused, loginRefused and loginUnexpected.
+// userRefused, loginRefused, loginUnexpected and statRefused.
 ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* abandon, Pop3Reply& reply);

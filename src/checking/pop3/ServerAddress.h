@@ -13,6 +13,6 @@ struct ServerAddress {
     bool           tls;
 };
 
-// False when a ':' is there but no host before it, or no number from 1 to
-// 65535 (decimal digits only) after it.
+// Blanks around the field are left out. False when a ':' is there but no
+// host before it, or no number from 1 to 65535 (decimal digits only) after it.
 bool parseServerAddress(const char* field, ServerAddress& address);

@@ -49,6 +49,11 @@ bool isPositiveReply(const char* reply)
     return startsWith(reply, "+OK");
 }
 
+bool isNegativeReply(const char* reply)
+{
+    return startsWith(reply, "-ERR");
+}
+
 RefusalCode refusalCodeOf(const char* reply)
 {
     char code[32];
@@ -79,7 +84,7 @@ bool refusesPlainText(const char* reply)
         "starttls", "stls", "under a layer", "encryption required", "requires encryption",
         "ssl required", "tls required", "secure connection required",
     };
-    if (!startsWith(reply, "-ERR"))
+    if (!isNegativeReply(reply))
         return false;
     for (const char* words : kWords) {
         if (containsIgnoringCase(reply, words))

@@ -9,6 +9,8 @@
 // A reply that goes on: it begins with "+OK". The greeting and the answer to
 // USER must be such a reply before the next command is sent.
 bool isPositiveReply(const char* reply);
+// A refusal: it begins with "-ERR".
+bool isNegativeReply(const char* reply);
 
 enum class RefusalCode {
     none,         // no code, or one with nothing to tell the user
