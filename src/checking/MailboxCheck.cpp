@@ -13,6 +13,7 @@ struct MailboxCheck {
     MailboxRequest request;
     ProbeOutcome   outcome;
     Pop3Reply      reply;
+    bool           loopbackServer;
 };
 
 namespace {
@@ -31,7 +32,7 @@ void release(MailboxCheck* check)
 DWORD WINAPI converse(LPVOID parameter)
 {
     MailboxCheck* check = static_cast<MailboxCheck*>(parameter);
-    check->outcome = checkMailbox(check->request, &check->abandon, check->reply);
+    check->outcome = checkMailbox(check->request, &check->abandon, check->reply, &check->loopbackServer);
     SecureZeroMemory(&check->request, sizeof check->request);
     // An abandoned check has nobody waiting for its word.
     if (!check->abandon.raised())
@@ -69,10 +70,12 @@ MailboxCheck* startMailboxCheck(const MailboxRequest& request, HWND window, UINT
     return check;
 }
 
-ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply)
+ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply, bool* loopbackServer)
 {
     ProbeOutcome outcome = check->outcome;
     reply = check->reply;
+    if (loopbackServer)
+        *loopbackServer = check->loopbackServer;
     release(check);
     return outcome;
 }

@@ -10,9 +10,11 @@
 enum class ProbeOutcome {
     mailboxRead,        // STAT was answered
     winsockFailed,
-    serverNotFound,     // no valid "host[:port]", or the name did not resolve in time
+    serverFieldInvalid, // no valid "host[:port]"
+    serverNotFound,     // the name did not resolve in time
     socketFailed,
-    connectFailed,
+    connectFailed,      // refused
+    serverUnreachable,  // no route to the server
     timedOut,           // the connect, a reply or the whole conversation ran out of time
     replyTooLong,       // a line longer than any POP3 reply
     connectionClosed,   // the server ended the conversation before STAT was answered
@@ -39,5 +41,7 @@ struct MailboxRequest {
 // Holds the calling thread for as long as the conversation takes, within
 // its bounds; raising abandon (NULL for none) ends it at once. reply holds
 // the reply to STAT on mailboxRead, and the refusal on greetingRefused,
-// userRefused, loginRefused and loginUnexpected.
-ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& reply);
+// userRefused, loginRefused and loginUnexpected. loopbackServer (NULL for
+// none) tells whether the name led to this machine itself.
+ProbeOutcome checkMailbox(const MailboxRequest& request, const AbandonSignal* abandon, Pop3Reply& reply,
+                          bool* loopbackServer = NULL);

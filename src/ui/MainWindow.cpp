@@ -97,7 +97,13 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         onCommand(window, LOWORD(wParam), HIWORD(wParam));
         break;
     case WM_TIMER:
-        theApp.onTimer();
+        if (wParam == kSettleTimer)
+            theApp.onSettleTimer();
+        else
+            theApp.onTimer();
+        break;
+    case WM_POWERBROADCAST:
+        theApp.onPowerBroadcast(wParam);
         break;
     case WM_TRAYNOTIFY:
         onTrayNotify(lParam);
