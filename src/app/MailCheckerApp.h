@@ -2,6 +2,7 @@
 // lives in the one static instance, theApp.
 #pragma once
 #include "app/DialupTrayApp.h"
+#include "checking/LanWatch.h"
 #include "checking/Pop3Conversation.h"
 #include "checking/StatReply.h"
 #include "config/Records.h"
@@ -64,6 +65,8 @@ public:
     CheckedAccount probedAccount;
     // A dial-up connection came up during the round: its round follows.
     BYTE           roundOwed;
+    // LAN mode: the network and the machine's sleep between ticks.
+    LanWatch       lan;
 
     MailCheckerApp()
         : elapsedSeconds(0), editMode(0), checking(0), deferredListCommand(0), confirmedDeletion(0),
@@ -98,6 +101,15 @@ public:
     // Closes the connection of the conversation under way; nothing more is
     // sent, no box follows.
     void abandonRound();
+
+    // LAN mode: a tick without a dial-up connection, a wake, the settle
+    // after the network's return; a failure of the network's that shows no
+    // box; the offline icon at the end of a round.
+    void lanTick(bool slept);
+    void onPowerBroadcast(WPARAM event);
+    void onSettleTimer();
+    bool holdsBackBox(ProbeOutcome outcome, bool loopbackServer);
+    bool showsOffline();
 
     // POP3 probe, evaluation and report. probeAccount starts the account's
     // conversation, false when it did not (a box said why); reportProbe

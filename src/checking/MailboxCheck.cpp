@@ -13,6 +13,7 @@ struct MailboxCheck {
     MailboxRequest request;
     ProbeOutcome   outcome;
     Pop3Reply      reply;
+    bool           loopbackServer;
 };
 
 namespace {
@@ -31,7 +32,7 @@ void release(MailboxCheck* check)
 DWORD WINAPI converse(LPVOID parameter)
 {
     MailboxCheck* check = static_cast<MailboxCheck*>(parameter);
-    check->outcome = checkMailbox(check->request, &check->abandon, check->reply);
+    check->outcome = checkMailbox(check->request, &check->abandon, check->reply, &check->loopbackServer);
     SecureZeroMemory(&check->request, sizeof check->request);
     // An abandoned check has nobody waiting for its word. A post that fails
     // is not lost: the window also watches finished.
@@ -75,10 +76,12 @@ bool mailboxCheckEnded(const MailboxCheck* check)
     return WaitForSingleObject(check->finished, 0) == WAIT_OBJECT_0;
 }
 
-ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply)
+ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply, bool* loopbackServer)
 {
     ProbeOutcome outcome = check->outcome;
     reply = check->reply;
+    if (loopbackServer)
+        *loopbackServer = check->loopbackServer;
     release(check);
     return outcome;
 }

@@ -20,9 +20,10 @@ MailboxCheck* startMailboxCheck(const MailboxRequest& request, HWND window, UINT
 // post failed.
 bool mailboxCheckEnded(const MailboxCheck* check);
 
-// After the message: how the conversation ended, and the reply that
-// checkMailbox leaves (STAT's, or the refusal). The check is gone afterwards.
-ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply);
+// After the message: how the conversation ended, the reply that
+// checkMailbox leaves (STAT's, or the refusal) and, unless NULL, whether the
+// server was this machine. The check is gone afterwards.
+ProbeOutcome finishMailboxCheck(MailboxCheck* check, Pop3Reply& reply, bool* loopbackServer = NULL);
 
 // Ends the conversation where it stands and waits up to waitMs for the
 // worker to have closed its connection. The check is gone afterwards; its

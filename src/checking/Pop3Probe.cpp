@@ -27,6 +27,7 @@ const BoxText& boxFor(ProbeOutcome outcome)
 {
     switch (outcome) {
     case ProbeOutcome::winsockFailed:           return Box::winsockStartup;
+    case ProbeOutcome::serverFieldInvalid:
     case ProbeOutcome::serverNotFound:          return Box::serverNotFound;
     case ProbeOutcome::lookupTimedOut:          return Box::lookupTimeout;
     case ProbeOutcome::socketFailed:            return Box::socketOpen;
@@ -38,6 +39,7 @@ const BoxText& boxFor(ProbeOutcome outcome)
     case ProbeOutcome::certificateNotTimeValid: return Box::certificateNotTimeValid;
     case ProbeOutcome::loginUnexpected:         return Box::loginUnexpected;
     case ProbeOutcome::connectFailed:
+    case ProbeOutcome::serverUnreachable:
     case ProbeOutcome::greetingRefused:
     case ProbeOutcome::userRefused:
     case ProbeOutcome::loginRefused:
@@ -191,6 +193,7 @@ BYTE MailCheckerApp::reportProbe(ProbeOutcome outcome, Pop3Reply& reply)
         showRefusal(outcome, reply, probedAccount);
         return 0;
     case ProbeOutcome::connectFailed:
+    case ProbeOutcome::serverUnreachable:
         showConnectFailed(probedAccount);
         return 0;
     default:

@@ -2,12 +2,15 @@
 // counts the seconds towards the user's interval; a round probes every account.
 #include "app/MailCheckerApp.h"
 #include "checking/MailboxCheck.h"
+#include "checking/NetworkPresence.h"
 #include "checking/Scheduler.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
 void startSchedulerTimer(HWND window)
 {
+    // A stopped timer is no sleep of the machine.
+    theApp.lan.timerStarted();
     SetTimer(window, kSchedulerTimer, kSchedulerPeriod, NULL);
 }
 
@@ -18,6 +21,7 @@ void stopSchedulerTimer(HWND window)
 
 void MailCheckerApp::onTimer()
 {
+    const bool slept = lan.sleptBefore(lan.now());
     if (isDialupConnected()) {
         // A connection that has just come up is handled like a click on the
         // icon: a round at once, and no tick on this message. During a round
@@ -35,7 +39,7 @@ void MailCheckerApp::onTimer()
         return;
     }
     if (isChecked(IDC_LAN_MODE))
-        tick();
+        lanTick(slept);
 }
 
 // A click on the icon, or "巡回" in its menu, asks for a round; one runs only
@@ -68,6 +72,7 @@ void MailCheckerApp::checkRound()
     stopSchedulerTimer(mainWindow);
     SetTimer(mainWindow, kRoundWatchTimer, kRoundWatchPeriod, NULL);
     setTrayIcon(IDI_CHECKING, Tip::checking);
+    lan.roundStarts(machineHasNetwork());
     roundAccount = 0;
     probeNextAccount();
 }
@@ -80,6 +85,8 @@ void MailCheckerApp::probeNextAccount()
     // The count is read anew before every probe: an account may have been
     // registered meanwhile.
     while (!quitRequested && ++roundAccount <= settings.accountCount) {
+        if (!lan.inRound(roundAccount))
+            continue;
         if (probeAccount(roundAccount))
             return;
         setTrayIcon(IDI_CHECKING, Tip::checking);
@@ -93,9 +100,10 @@ void MailCheckerApp::onMailboxChecked(WPARAM serial)
     if (!runningCheck || serial != checkSerial)
         return;
     Pop3Reply statReply;
-    ProbeOutcome outcome = finishMailboxCheck(runningCheck, statReply);
+    bool loopbackServer = false;
+    ProbeOutcome outcome = finishMailboxCheck(runningCheck, statReply, &loopbackServer);
     runningCheck = NULL;
-    if (reportProbe(outcome, statReply) == 1) {
+    if (!holdsBackBox(outcome, loopbackServer) && reportProbe(outcome, statReply) == 1) {
         endRound();
         return;
     }
@@ -115,7 +123,11 @@ void MailCheckerApp::watchRound()
 void MailCheckerApp::endRound()
 {
     KillTimer(mainWindow, kRoundWatchTimer);
-    setTrayIcon(IDI_ONLINE, Tip::online);
+    if (showsOffline())
+        setTrayIcon(IDI_OFFLINE, Tip::offline);
+    else
+        setTrayIcon(IDI_ONLINE, Tip::online);
+    lan.roundEnded(lan.now());
     elapsedSeconds = 0;
     checking = 0;
     // The settings window, shown from the tray during the round, keeps the
@@ -133,6 +145,9 @@ void MailCheckerApp::endRound()
         // it had come up now.
         if (roundOwed)
             PostMessageW(mainWindow, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+        // So does a return of the network or a wake in LAN mode.
+        else if (lan.roundOwed && isChecked(IDC_LAN_MODE))
+            SetTimer(mainWindow, kSettleTimer, LanWatch::kSettleMs, NULL);
     }
     deferredListCommand = 0;
     confirmedDeletion = 0;

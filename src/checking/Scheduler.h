@@ -8,6 +8,8 @@ const UINT kSchedulerPeriod = 3000;  // ms
 // way has ended.
 const UINT_PTR kRoundWatchTimer = 1;
 const UINT kRoundWatchPeriod = 1000;  // ms
+// Timer 2: once, the short wait between the network's return and its round.
+const UINT_PTR kSettleTimer = 2;
 
 void startSchedulerTimer(HWND window);
 void stopSchedulerTimer(HWND window);

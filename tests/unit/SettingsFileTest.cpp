@@ -659,8 +659,9 @@ TEST_P(CutShortSaves, NeverLoseTheAccounts)
         if (texts.count(box.caption)) {
             EXPECT_EQ(texts[box.caption], box.text);
             EXPECT_EQ(box.caption == "SETTINGS RESTORED!!" ? BoxIcon::information : BoxIcon::warning, box.icon);
-            if (box.caption != "SETTINGS READ ERROR!!")
+            if (box.caption != "SETTINGS READ ERROR!!") {
                 EXPECT_EQ(nullptr, box.owner);
+            }
         }
     }
     std::map<std::string, std::string> expected;
