@@ -1,6 +1,7 @@
-// The application object: start-up, the connection monitor's tick, the
-// requests for a round, and the program's end.
+// The application object: start-up, the connection monitor's tick and LAN
+// mode's, the requests for a round, and the program's end.
 #include "app/MailCheckerApp.h"
+#include "checking/net/NetworkPresence.h"
 #include "resources/ShowBox.h"
 #include "resources/resource.h"
 #include "ui/MainWindow.h"
@@ -19,6 +20,11 @@ void setTrayIconOfTheApp(int iconId, const wchar_t* tip)
     theApp.setTrayIcon(iconId, tip);
 }
 
+bool offlineOfTheApp()
+{
+    return theApp.offline() == 1;
+}
+
 }  // namespace
 
 int MailCheckerApp::run(HINSTANCE instance)
@@ -31,7 +37,7 @@ int MailCheckerApp::run(HINSTANCE instance)
         return 0;
 
     // The round goes on in the message loop.
-    if (lanModeShown())
+    if (lanModeShown(mainWindow))
         round.start();
     // Let the connection monitor look once before the loop starts.
     SendMessageW(mainWindow, WM_TIMER, 0, 0);
@@ -61,7 +67,7 @@ bool MailCheckerApp::openMainWindow(HINSTANCE instance)
 {
     if (!createMainWindow(instance, IDD_MAIN, IDI_ONLINE, mainDialogProc))
         return false;
-    round.setHost(RoundHost{mainWindow, setTrayIconOfTheApp});
+    round.setHost(RoundHost{mainWindow, setTrayIconOfTheApp, offlineOfTheApp});
     addTrayIcon(IDI_OFFLINE, Tip::offline);
     scheduler.startTimer(mainWindow);
     SetWindowPos(mainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -72,6 +78,7 @@ bool MailCheckerApp::openMainWindow(HINSTANCE instance)
 
 void MailCheckerApp::onTimer()
 {
+    const bool slept = scheduler.sleptBefore(lan.now());
     if (isDialupConnected()) {
         // A connection that has just come up is handled like a click on the
         // icon: a round at once, and no tick on this message. During a round
@@ -90,8 +97,8 @@ void MailCheckerApp::onTimer()
         setTrayIcon(IDI_OFFLINE, Tip::offline);
         return;
     }
-    if (lanModeShown() && scheduler.tick(mainWindow))
-        round.start();
+    if (lanModeShown(mainWindow))
+        lanTick(slept);
 }
 
 void MailCheckerApp::requestRound()
@@ -99,8 +106,53 @@ void MailCheckerApp::requestRound()
     // Until the settings file is read, the accounts and LAN mode are not known.
     if (!readSettingsFile(NULL))
         return;
-    if (isDialupConnected() || lanModeShown())
+    if (isDialupConnected() || lanModeShown(mainWindow))
         round.start();
+}
+
+// LAN mode on a laptop: quiet while the network is gone, a round as soon as
+// it is back and after waking, and one more try for what failed on a
+// network that had only just come.
+
+// A tick in LAN mode without a dial-up connection.
+void MailCheckerApp::lanTick(bool slept)
+{
+    const uint64_t now = lan.now();
+    if (slept)
+        lan.woke(now);
+    const bool present = machineHasNetwork();
+    // During a round the icon says "チェック中"; the round's end looks again.
+    if (lan.see(present) == LanWatch::Change::lost && !round.checking())
+        setTrayIcon(IDI_OFFLINE, Tip::offline);
+    if (present && lan.roundOwed())
+        SetTimer(mainWindow, kSettleTimer, LanWatch::kSettleMs, NULL);
+    if (present && lan.retryDue(now) && !round.checking()) {
+        lan.startRetry();
+        round.start();
+        return;
+    }
+    if (scheduler.tick(mainWindow))
+        round.start();
+}
+
+// Windows tells a wake twice, the second time only when a user is there.
+void MailCheckerApp::onPowerBroadcast(WPARAM event)
+{
+    if (event != PBT_APMRESUMEAUTOMATIC && event != PBT_APMRESUMESUSPEND)
+        return;
+    if (lanModeShown(mainWindow) && lan.woke(lan.now()) && machineHasNetwork())
+        SetTimer(mainWindow, kSettleTimer, LanWatch::kSettleMs, NULL);
+}
+
+void MailCheckerApp::onSettleTimer()
+{
+    KillTimer(mainWindow, kSettleTimer);
+    // A round under way takes the owed one up when it ends; the settings
+    // window, when it is closed; a network gone again, when it is back.
+    if (!lan.roundOwed() || round.checking() || IsWindowVisible(mainWindow) || !lanModeShown(mainWindow) ||
+        !machineHasNetwork())
+        return;
+    round.start();
 }
 
 void MailCheckerApp::exitProgram(int exitCode)
@@ -122,11 +174,4 @@ void MailCheckerApp::endSession()
         saveOptions();
     removeTrayIcon();
     PostQuitMessage(0);
-}
-
-// The LAN box as the window shows it, which may differ from the stored
-// option while the settings window is open.
-bool MailCheckerApp::lanModeShown() const
-{
-    return IsDlgButtonChecked(mainWindow, IDC_LAN_MODE) == BST_CHECKED;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include "app/DialupTrayApp.h"
 #include "checking/CheckRound.h"
+#include "checking/LanWatch.h"
 #include "checking/MailReport.h"
 #include "checking/Scheduler.h"
 #include "config/SettingsStore.h"
@@ -14,10 +15,11 @@ public:
     SettingsStore store;         // the settings and the account read last
     Scheduler     scheduler;     // the timer and the seconds counted towards the interval
     MailReport    report;        // the last STAT reply of each account
+    LanWatch      lan;           // LAN mode: the network and the machine's wakes between ticks
     CheckRound    round;         // the round under way
     AccountList   accountList;   // the list's state while the account dialog is open
 
-    MailCheckerApp() : round(store, scheduler, report) {}
+    MailCheckerApp() : round(store, scheduler, report, lan) {}
 
     // Start-up, the message loop, and the quit message's code at the end.
     int run(HINSTANCE instance);
@@ -32,13 +34,15 @@ public:
     void onTimer();
     // A click on the icon, or "巡回": a round while connected or in LAN mode.
     void requestRound();
+    // LAN mode on a laptop: a tick without a dial-up connection, a wake, and
+    // the settle timer after the network's return or a wake.
+    void lanTick(bool slept);
+    void onPowerBroadcast(WPARAM event);
+    void onSettleTimer();
 
     // Ending: "終了", and the session ending (log-off, shut-down)
     void exitProgram(int exitCode);
     void endSession();
-
-private:
-    bool lanModeShown() const;
 };
 
 extern MailCheckerApp theApp;

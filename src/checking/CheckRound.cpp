@@ -1,7 +1,9 @@
 // The check round: from account to account, each probe started here and its
 // end reported here, until no account is left or a report ends the round.
 #include "checking/CheckRound.h"
+#include "checking/NetworkFailure.h"
 #include "checking/ProbeFailureBox.h"
+#include "checking/net/NetworkPresence.h"
 #include "checking/pop3/ServerAddress.h"
 #include "config/FieldText.h"
 #include "resources/ShowBox.h"
@@ -35,9 +37,9 @@ ProbedAccount probedAccountOf(int accountNumber, const AccountRecord& record)
 
 }  // namespace
 
-CheckRound::CheckRound(SettingsStore& store, Scheduler& scheduler, MailReport& report)
-    : store_(store), scheduler_(scheduler), report_(report), host_(), checking_(0), abandoned_(0), account_(0),
-      worker_(NULL), serial_(0), probed_(), deferredCommand_(0), confirmedDeletion_(0), owed_(0)
+CheckRound::CheckRound(SettingsStore& store, Scheduler& scheduler, MailReport& report, LanWatch& lan)
+    : store_(store), scheduler_(scheduler), report_(report), lan_(lan), host_(), checking_(0), abandoned_(0),
+      account_(0), worker_(NULL), serial_(0), probed_(), deferredCommand_(0), confirmedDeletion_(0), owed_(0)
 {
 }
 
@@ -50,6 +52,7 @@ void CheckRound::start()
     scheduler_.stopTimer(host_.window);
     SetTimer(host_.window, kRoundWatchTimer, kRoundWatchPeriod, NULL);
     host_.setTrayIcon(IDI_CHECKING, Tip::checking);
+    lan_.roundStarts(machineHasNetwork());
     account_ = 0;
     probeNextAccount();
 }
@@ -62,6 +65,8 @@ void CheckRound::probeNextAccount()
     // The count is read anew before every probe: an account may have been
     // registered meanwhile.
     while (!abandoned_ && ++account_ <= store_.settings().accountCount) {
+        if (!lan_.inRound(account_))
+            continue;
         if (probeAccount(account_))
             return;
         host_.setTrayIcon(IDI_CHECKING, Tip::checking);
@@ -95,14 +100,15 @@ void CheckRound::onProbeEnded(WPARAM serial)
     if (!worker_ || serial != serial_)
         return;
     Pop3Reply reply;
-    ProbeOutcome outcome = finishProbe(worker_, reply);
+    bool loopbackServer = false;
+    ProbeOutcome outcome = finishProbe(worker_, reply, &loopbackServer);
     worker_ = NULL;
     // The connection is closed by now: while a box waits for the user, the
     // mailbox is free for the mail program the report offers to start.
     AfterReport after = AfterReport::nextAccount;
     if (outcome == ProbeOutcome::mailboxRead)
         after = report_.reportStat(probed_, reply.text, store_.settings(), host_);
-    else
+    else if (!holdsBackBox(outcome, loopbackServer))
         showProbeFailure(outcome, reply, probed_);
     if (after == AfterReport::endRound) {
         end();
@@ -111,6 +117,30 @@ void CheckRound::onProbeEnded(WPARAM serial)
     // Takes back the "メール受信" icon a report may have shown.
     host_.setTrayIcon(IDI_CHECKING, Tip::checking);
     probeNextAccount();
+}
+
+bool CheckRound::holdsBackBox(ProbeOutcome outcome, bool loopbackServer)
+{
+    if (!isNetworkFailure(outcome, loopbackServer))
+        return false;
+    // Off the network nothing is the user's to fix. The ticks wait for the
+    // round's end: what it sees now tells them the network was gone.
+    if (!machineHasNetwork()) {
+        lan_.see(false);
+        return true;
+    }
+    return lan_.holdBack(account_);
+}
+
+// At a round's end in LAN mode. A network that came back while the round
+// held the ticks is owed its round as well.
+bool CheckRound::showsOffline()
+{
+    if (!host_.dialupOffline() || !lanModeShown(host_.window))
+        return false;
+    const bool present = machineHasNetwork();
+    lan_.see(present);
+    return !present;
 }
 
 void CheckRound::watch()
@@ -122,7 +152,11 @@ void CheckRound::watch()
 void CheckRound::end()
 {
     KillTimer(host_.window, kRoundWatchTimer);
-    host_.setTrayIcon(IDI_ONLINE, Tip::online);
+    if (showsOffline())
+        host_.setTrayIcon(IDI_OFFLINE, Tip::offline);
+    else
+        host_.setTrayIcon(IDI_ONLINE, Tip::online);
+    lan_.roundEnded(lan_.now());
     scheduler_.restartCount();
     checking_ = 0;
     // The settings window, shown from the tray during the round, keeps the
@@ -140,6 +174,9 @@ void CheckRound::end()
         // it had come up now.
         if (owed_)
             PostMessageW(host_.window, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+        // So does a return of the network or a wake in LAN mode.
+        else if (lan_.roundOwed() && lanModeShown(host_.window))
+            SetTimer(host_.window, kSettleTimer, LanWatch::kSettleMs, NULL);
     }
     deferredCommand_ = 0;
     confirmedDeletion_ = 0;

@@ -3,6 +3,7 @@
 // from account to account as each probe's end is posted to the main window,
 // and ends early when a report says so.
 #pragma once
+#include "checking/LanWatch.h"
 #include "checking/MailReport.h"
 #include "checking/ProbeWorker.h"
 #include "checking/ProbedAccount.h"
@@ -18,7 +19,7 @@ const UINT kRoundWatchPeriod = 1000;  // ms
 
 class CheckRound {
 public:
-    CheckRound(SettingsStore& store, Scheduler& scheduler, MailReport& report);
+    CheckRound(SettingsStore& store, Scheduler& scheduler, MailReport& report, LanWatch& lan);
 
     // The main window and the tray: set by the app once the window exists.
     void setHost(const RoundHost& host) { host_ = host; }
@@ -50,11 +51,14 @@ public:
 private:
     bool probeAccount(int accountNumber);
     void probeNextAccount();
+    bool holdsBackBox(ProbeOutcome outcome, bool loopbackServer);
+    bool showsOffline();
     void end();
 
     SettingsStore& store_;
     Scheduler&     scheduler_;
     MailReport&    report_;
+    LanWatch&      lan_;
     RoundHost      host_;
     BYTE           checking_;
     BYTE           abandoned_;

@@ -12,6 +12,7 @@ const BoxText& boxFor(ProbeOutcome outcome)
 {
     switch (outcome) {
     case ProbeOutcome::winsockFailed:           return Box::winsockStartup;
+    case ProbeOutcome::serverFieldInvalid:
     case ProbeOutcome::serverNotFound:          return Box::serverNotFound;
     case ProbeOutcome::lookupTimedOut:          return Box::lookupTimeout;
     case ProbeOutcome::socketFailed:            return Box::socketOpen;
@@ -23,6 +24,7 @@ const BoxText& boxFor(ProbeOutcome outcome)
     case ProbeOutcome::certificateNotTimeValid: return Box::certificateNotTimeValid;
     case ProbeOutcome::loginUnexpected:         return Box::loginUnexpected;
     case ProbeOutcome::connectFailed:
+    case ProbeOutcome::serverUnreachable:
     case ProbeOutcome::greetingRefused:
     case ProbeOutcome::userRefused:
     case ProbeOutcome::loginRefused:
@@ -140,6 +142,7 @@ void showProbeFailure(ProbeOutcome outcome, const Pop3Reply& reply, const Probed
         showRefusal(outcome, reply, account);
         break;
     case ProbeOutcome::connectFailed:
+    case ProbeOutcome::serverUnreachable:
         showConnectFailed(account);
         break;
     default:

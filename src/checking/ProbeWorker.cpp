@@ -10,10 +10,11 @@ struct ProbeWork {
     ProbeRequest   request;
     ProbeOutcome   outcome;
     Pop3Reply      reply;
+    bool           loopbackServer;
 
     void perform()
     {
-        outcome = probeMailbox(request, &abandon, reply);
+        outcome = probeMailbox(request, &abandon, reply, &loopbackServer);
         SecureZeroMemory(&request, sizeof request);
         // An abandoned probe has nobody waiting for its word. A post that
         // fails is not lost: the round also watches for the task's end.
@@ -48,10 +49,12 @@ bool probeEnded(const ProbeWorker* worker)
     return WaitForSingleObject(worker->done(), 0) == WAIT_OBJECT_0;
 }
 
-ProbeOutcome finishProbe(ProbeWorker* worker, Pop3Reply& reply)
+ProbeOutcome finishProbe(ProbeWorker* worker, Pop3Reply& reply, bool* loopbackServer)
 {
     ProbeOutcome outcome = worker->work.outcome;
     reply = worker->work.reply;
+    if (loopbackServer)
+        *loopbackServer = worker->work.loopbackServer;
     worker->release();
     return outcome;
 }

@@ -25,9 +25,10 @@ ProbeWorker* startProbe(const char* server, const char* account, const char* pas
 // failed.
 bool probeEnded(const ProbeWorker* worker);
 
-// After the message: how the probe ended, and the reply that probeMailbox
-// leaves (STAT's, or the refusal). The worker is gone afterwards.
-ProbeOutcome finishProbe(ProbeWorker* worker, Pop3Reply& reply);
+// After the message: how the probe ended, the reply that probeMailbox leaves
+// (STAT's, or the refusal) and, unless NULL, whether the server was this
+// machine. The worker is gone afterwards.
+ProbeOutcome finishProbe(ProbeWorker* worker, Pop3Reply& reply, bool* loopbackServer = NULL);
 
 // Ends the probe where it stands and waits up to waitMs for the worker to
 // have closed its connection. The worker is gone afterwards; its message, if

@@ -10,4 +10,6 @@ struct RoundHost {
     HWND window;
     // Shows one of the tray's pictures with its tip.
     void (*setTrayIcon)(int iconId, const wchar_t* tip);
+    // Whether the dial-up monitor last saw no connection.
+    bool (*dialupOffline)();
 };

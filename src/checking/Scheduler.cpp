@@ -1,9 +1,11 @@
-// The scheduler's timer and its count of seconds.
+// The scheduler's timer, its count of seconds, and the gaps between its ticks.
 #include "checking/Scheduler.h"
 #include "resources/resource.h"
 
 void Scheduler::startTimer(HWND window)
 {
+    // A stopped timer is no sleep of the machine.
+    ticked_ = false;
     SetTimer(window, kSchedulerTimer, kSchedulerPeriod, NULL);
 }
 
@@ -19,4 +21,12 @@ bool Scheduler::tick(HWND window)
     // Equality only: an interval lowered below the time already counted waits
     // for a round started some other way.
     return intervalMinutes != 0 && intervalMinutes * 60 == elapsedSeconds_;
+}
+
+bool Scheduler::sleptBefore(uint64_t now)
+{
+    bool slept = ticked_ && now - lastTick_ > kSleepGapMs;
+    ticked_ = true;
+    lastTick_ = now;
+    return slept;
 }

@@ -3,13 +3,20 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 // Timer 0 of the main window drives the connection monitor and the interval.
 const UINT_PTR kSchedulerTimer = 0;
 const UINT kSchedulerPeriod = 3000;  // ms
 
 class Scheduler {
 public:
-    Scheduler() : elapsedSeconds_(0) {}
+    // A tick of the running timer this late means the machine slept, or the
+    // process was held: Modern Standby sends no power message for a sleep
+    // that begins soon after boot or logon.
+    static const uint64_t kSleepGapMs = 60000;
+
+    Scheduler() : elapsedSeconds_(0), ticked_(false), lastTick_(0) {}
 
     // Seconds counted since the last round ended.
     LONG elapsedSeconds() const { return elapsedSeconds_; }
@@ -21,7 +28,12 @@ public:
     bool tick(HWND window);
     // A round has ended: the count starts from 0.
     void restartCount() { elapsedSeconds_ = 0; }
+    // Whether the machine has slept since the last tick, now on LanWatch's
+    // clock; the first tick after the timer (re)starts only takes the time.
+    bool sleptBefore(uint64_t now);
 
 private:
-    LONG elapsedSeconds_;
+    LONG     elapsedSeconds_;
+    bool     ticked_;
+    uint64_t lastTick_;
 };

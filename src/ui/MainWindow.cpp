@@ -97,8 +97,13 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         if (wParam == kRoundWatchTimer)
             theApp.round.watch();
+        else if (wParam == kSettleTimer)
+            theApp.onSettleTimer();
         else
             theApp.onTimer();
+        break;
+    case WM_POWERBROADCAST:
+        theApp.onPowerBroadcast(wParam);
         break;
     case WM_TRAYNOTIFY:
         onTrayNotify(lParam);

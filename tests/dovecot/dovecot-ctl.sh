@@ -14,8 +14,8 @@
 # root as any user: a user namespace of its own maps Dovecot's system user onto
 # the caller, so every Dovecot process is "dovecot" to itself and the caller to
 # everyone else, and no file needs a chown. Users, all with the password "secret":
-# empty (no message), one (1), three (3) and daily (none; for tests that
-# deliver mail while they run). Under STATE_DIR:
+# empty (no message), one (1), three (3), and daily and lan (none; for tests
+# that deliver mail while they run). Under STATE_DIR:
 #   dovecot.conf, users       the configuration and the passwd-file
 #   certs/                    the TLS certificates (test-certs.sh), made once
 #   dovecot.log               everything Dovecot logs
@@ -29,8 +29,8 @@ set -euo pipefail
 readonly HOST=127.0.0.1 PORT=110 PASSWORD=secret MAIL_USER=dovecot
 # Debian keeps it in /usr/sbin, which a normal user's PATH may lack.
 readonly DOVECOT=/usr/sbin/dovecot
-readonly USERS=(empty one three daily)
-declare -A MESSAGES=([empty]=0 [one]=1 [three]=3 [daily]=0)
+readonly USERS=(empty one three daily lan)
+declare -A MESSAGES=([empty]=0 [one]=1 [three]=3 [daily]=0 [lan]=0)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 die() {

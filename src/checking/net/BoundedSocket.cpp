@@ -47,6 +47,22 @@ bool BoundedSocket::abandoned() const
     return abandon_ && abandon_->raised();
 }
 
+namespace {
+
+ConnectResult failedConnect(int error)
+{
+    switch (error) {
+    case WSAENETUNREACH:
+    case WSAEHOSTUNREACH:
+    case WSAENETDOWN:
+        return ConnectResult::unreachable;
+    default:
+        return ConnectResult::refused;
+    }
+}
+
+}  // namespace
+
 ConnectResult BoundedSocket::connectTo(const in_addr& address, u_short port, const Deadline& deadline)
 {
     sockaddr_in server = {};
@@ -55,8 +71,9 @@ ConnectResult BoundedSocket::connectTo(const in_addr& address, u_short port, con
     server.sin_addr = address;
     if (connect(socket_, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0)
         return ConnectResult::connected;
-    if (WSAGetLastError() != WSAEWOULDBLOCK)
-        return ConnectResult::refused;
+    int error = WSAGetLastError();
+    if (error != WSAEWOULDBLOCK)
+        return failedConnect(error);
     // A host that drops packets would keep a blocking connect for minutes.
     for (;;) {
         switch (waitForNetwork(deadline)) {
@@ -70,7 +87,8 @@ ConnectResult BoundedSocket::connectTo(const in_addr& address, u_short port, con
             break;
         }
         if (seen_.lNetworkEvents & FD_CONNECT)
-            return seen_.iErrorCode[FD_CONNECT_BIT] == 0 ? ConnectResult::connected : ConnectResult::refused;
+            return seen_.iErrorCode[FD_CONNECT_BIT] == 0 ? ConnectResult::connected
+                                                         : failedConnect(seen_.iErrorCode[FD_CONNECT_BIT]);
     }
 }
 

@@ -26,7 +26,8 @@ private:
     bool started_;
 };
 
-enum class ConnectResult { connected, refused, timedOut, abandoned };
+// unreachable: no route to the server, or the network is down.
+enum class ConnectResult { connected, refused, unreachable, timedOut, abandoned };
 
 // What receive() answers besides a byte count.
 const int kReceiveClosed = 0;      // the peer has closed, or the connection failed

@@ -122,8 +122,11 @@ ProbeOutcome converse(Pop3Connection& pop3, const char* account, const char* pas
 
 }  // namespace
 
-ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* abandon, Pop3Reply& reply)
+ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* abandon, Pop3Reply& reply,
+                          bool* loopbackServer)
 {
+    if (loopbackServer)
+        *loopbackServer = false;
     WinsockSession winsock;
     if (!winsock.started())
         return ProbeOutcome::winsockFailed;
@@ -132,7 +135,7 @@ ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* aban
     ServerAddress target;
     in_addr address;
     if (!parseServerAddress(request.server, target) || !target.host[0])
-        return ProbeOutcome::serverNotFound;
+        return ProbeOutcome::serverFieldInvalid;
     switch (lookUpHost(target.host, address, kLookupTimeoutSeconds * 1000, abandon ? abandon->event() : NULL)) {
     case LookupResult::abandoned:
         return ProbeOutcome::abandoned;
@@ -144,6 +147,8 @@ ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* aban
     case LookupResult::timedOut:
         return ProbeOutcome::lookupTimedOut;
     }
+    if (loopbackServer)
+        *loopbackServer = (ntohl(address.s_addr) >> 24) == 127;
 
     // Declared after the session, so the socket is closed before the
     // library is cleaned up.
@@ -153,6 +158,8 @@ ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* aban
     switch (pop3.connectTo(address, target.port)) {
     case ConnectResult::refused:
         return ProbeOutcome::connectFailed;
+    case ConnectResult::unreachable:
+        return ProbeOutcome::serverUnreachable;
     case ConnectResult::timedOut:
         return ProbeOutcome::timedOut;
     case ConnectResult::abandoned:

@@ -10,10 +10,12 @@
 enum class ProbeOutcome {
     mailboxRead,        // STAT was answered
     winsockFailed,
-    serverNotFound,     // no valid "host[:port]", or no address for the name
+    serverFieldInvalid, // no valid "host[:port]"
+    serverNotFound,     // no address for the name
     lookupTimedOut,     // no answer about the name in time
     socketFailed,
-    connectFailed,
+    connectFailed,      // refused
+    serverUnreachable,  // no route to the server
     timedOut,           // the connect, a reply or the whole conversation ran out of time
     replyTooLong,       // a line longer than any POP3 reply
     connectionClosed,   // the server ended the conversation before STAT was answered
@@ -41,5 +43,7 @@ struct ProbeRequest {
 // Holds the calling thread for as long as the probe takes, within its
 // bounds; raising abandon (NULL for none) ends it at once. reply holds
 // the reply to STAT on mailboxRead, and the refusal on greetingRefused,
-// userRefused, loginRefused, loginUnexpected and statRefused.
-ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* abandon, Pop3Reply& reply);
+// userRefused, loginRefused, loginUnexpected and statRefused. loopbackServer
+// (NULL for none) tells whether the name led to this machine itself.
+ProbeOutcome probeMailbox(const ProbeRequest& request, const AbandonSignal* abandon, Pop3Reply& reply,
+                          bool* loopbackServer = NULL);
