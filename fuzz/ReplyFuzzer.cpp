@@ -1,9 +1,9 @@
 // Feeds arbitrary server bytes to the reply framing and the reply parsing and
 // checks both against small references written a different way (std::string,
 // find and strtoll).
-#include "checking/ReplyFramer.h"
-#include "checking/ServerRefusal.h"
-#include "checking/StatReply.h"
+#include "checking/pop3/ReplyFramer.h"
+#include "checking/pop3/ServerRefusal.h"
+#include "checking/pop3/StatReply.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -170,7 +170,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     checkReply(received, whole.c_str());
     checkReply(whole.c_str(), received);
-    checkReply(received, kUnchangedReply);
     if (size > 0)
         checkFraming(std::string(reinterpret_cast<const char*>(data) + 1, size - 1),
                      1 + data[0] % kReplyLimit);

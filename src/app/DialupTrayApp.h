@@ -4,11 +4,16 @@
 
 class DialupTrayApp : public TrayApp {
 public:
-    BYTE offline;   // 1 = offline, as the monitor last saw it
+    DialupTrayApp() : offline_(1) {}
 
-    DialupTrayApp() : offline(1) {}
-
+    // 1 = offline, as the monitor last saw it; only goOnline and goOffline
+    // change it.
+    BYTE offline() const { return offline_; }
+    // True when the connection has just come up, or just gone down.
     bool goOnline();
     bool goOffline();
     bool isDialupConnected();
+
+private:
+    BYTE offline_;
 };

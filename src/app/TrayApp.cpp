@@ -1,5 +1,6 @@
+// The tray program's one running copy, its hidden main window and its message loop.
 #include "app/TrayApp.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 
 TrayApp::~TrayApp()
 {
@@ -57,8 +58,17 @@ void TrayApp::runMessageLoop(MSG* msg)
         dispatch(mainWindow, msg);
 }
 
-void TrayApp::requestQuit(int exitCode)
+bool TrayApp::settingsFilePath(wchar_t (&path)[MAX_PATH])
 {
-    quitRequested = 1;
-    PostQuitMessage(exitCode);
+    // The program's own path with "exe" replaced by "ini". A path cut short
+    // by the buffer would name some other file: then there is none. The W
+    // function names any folder; the A one only those the ANSI code page
+    // can spell.
+    DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
+    if (length < 3 || length >= MAX_PATH) {
+        path[0] = L'\0';
+        return false;
+    }
+    memcpy(path + length - 3, L"ini", 3 * sizeof(wchar_t));
+    return true;
 }

@@ -4,8 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The tray callback; lParam carries the mouse message over the icon.
-const UINT WM_TRAYNOTIFY = WM_APP + 100;
+#include "resources/resource.h"
 
 // The first wide layout of NOTIFYICONDATAW, without the fields later shells
 // added. The shell accepts it by its size, and every shell knows it.
@@ -27,25 +26,27 @@ static_assert(sizeof(NotifyIconDataV1) == 152, "NOTIFYICONDATAW_V1_SIZE on x86")
 
 class TrayApp {
 public:
-    HANDLE           instanceMutex;
-    NotifyIconDataV1 trayIcon;
+    // Set once, when the main window is made; read by every part.
     HWND             mainWindow;
     HINSTANCE        instance;
-    BYTE             quitRequested;   // 1 once the program is to end: start no more work
 
     ~TrayApp();
 
     bool claimSingleInstance(const wchar_t* name);
     bool createMainWindow(HINSTANCE moduleInstance, int dialogId, int iconId, DLGPROC dialogProc);
     void runMessageLoop(MSG* msg);
-    void requestQuit(int exitCode);
 
-    bool addTrayIcon(int iconId, const wchar_t* tip);
-    bool setTrayIcon(int iconId, const wchar_t* tip);
+    void addTrayIcon(int iconId, const wchar_t* tip);
+    void setTrayIcon(int iconId, const wchar_t* tip);
     void restoreTrayIcon();
     void removeTrayIcon();
     void showTrayMenu(int menuId);
 
     // False when the program's own path does not fit the buffer.
     static bool settingsFilePath(wchar_t (&path)[MAX_PATH]);
+
+private:
+    HANDLE           instanceMutex;
+    // What the shell was last told, for a shell that has to be told again.
+    NotifyIconDataV1 trayIcon;
 };

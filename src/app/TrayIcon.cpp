@@ -1,3 +1,4 @@
+// The program's icon in the notification area, and its menu.
 #include "app/TrayApp.h"
 
 namespace {
@@ -31,7 +32,7 @@ HICON loadTrayImage(HINSTANCE instance, int iconId)
 
 }  // namespace
 
-bool TrayApp::addTrayIcon(int iconId, const wchar_t* tip)
+void TrayApp::addTrayIcon(int iconId, const wchar_t* tip)
 {
     trayIcon.cbSize = sizeof trayIcon;
     trayIcon.uID = 1;
@@ -41,14 +42,13 @@ bool TrayApp::addTrayIcon(int iconId, const wchar_t* tip)
     trayIcon.hIcon = loadTrayImage(instance, iconId);
     copyTip(trayIcon, tip);
     Shell_NotifyIconW(NIM_ADD, asShellRecord(trayIcon));
-    return true;
 }
 
-bool TrayApp::setTrayIcon(int iconId, const wchar_t* tip)
+void TrayApp::setTrayIcon(int iconId, const wchar_t* tip)
 {
     // Not shown (yet, or any more): nothing to change.
     if (!trayIcon.cbSize)
-        return false;
+        return;
     // The shell keeps a copy of what it was given; ours stays for a shell
     // that has to be told again.
     trayIcon.hIcon = loadTrayImage(instance, iconId);
@@ -61,7 +61,6 @@ bool TrayApp::setTrayIcon(int iconId, const wchar_t* tip)
     }
     if (!accepted)
         restoreTrayIcon();
-    return true;
 }
 
 // A restarted shell (Explorer) has forgotten every icon; put ours back as it

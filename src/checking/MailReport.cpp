@@ -1,51 +1,41 @@
-// Turning a STAT reply into a report: only changes of a mailbox are news,
-// unless the user asked to hear of every non-empty mailbox on every round.
-#include "app/MailCheckerApp.h"
-#include "checking/StatReply.h"
+// The STAT decision: which replies are news, and whether the round goes on
+// after one.
+#include "checking/MailReport.h"
+#include "checking/ReportBox.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
 #include <cstring>
-#include <shellapi.h>
 
-void MailCheckerApp::evaluateStatReply(char* reply, const CheckedAccount& account, BYTE& result)
+AfterReport MailReport::reportStat(const ProbedAccount& account, const char* reply, const SettingsRecord& settings,
+                                   const RoundHost& host)
 {
     // Only accounts with a status slot are checked; the test keeps a bad
     // number from writing beyond them.
     bool hasSlot = account.number >= 1 && account.number < kStatusSlots;
-    if (settings.reportUnread == 0 && hasSlot && isUnchangedStatus(lastStatus[account.number], reply))
-        strcpy(reply, kUnchangedReply);
-
+    if (settings.reportUnread == 0 && hasSlot && isUnchangedStatus(lastStatus_[account.number], reply))
+        return AfterReport::nextAccount;
     StatCount found = countFromStatReply(reply);
     if (found.source == CountSource::none)
-        return;
-    reportNewMail(account, found.count, result);
+        return AfterReport::nextAccount;
+
+    bool onTop = IsDlgButtonChecked(host.window, IDC_REPORT_ON_TOP) == BST_CHECKED;
+    host.setTrayIcon(IDI_MAIL_ARRIVED, Tip::mailArrived);
+    bool endsRound = reportNewMail(account, found.count, onTop, host.window) && settings.endRoundOnLaunch;
     // The two kinds of reply read "report per user" from different places:
     // the box as shown, or the stored setting.
-    bool perUser = found.source == CountSource::secondWord ? isChecked(IDC_REPORT_PER_USER)
-                                                           : settings.reportPerUser != 0;
-    if (!perUser)
-        result = 1;
+    bool perUser = found.source == CountSource::secondWord
+                       ? IsDlgButtonChecked(host.window, IDC_REPORT_PER_USER) == BST_CHECKED
+                       : settings.reportPerUser != 0;
+    return endsRound || !perUser ? AfterReport::endRound : AfterReport::nextAccount;
 }
 
-void MailCheckerApp::reportNewMail(const CheckedAccount& account, int count, BYTE& result)
+void MailReport::moveSlotsDown(int deletedNumber, int formerCount)
 {
-    UINT style = isChecked(IDC_REPORT_ON_TOP) ? MB_TOPMOST : MB_ICONINFORMATION;
-    setTrayIcon(IDI_MAIL_ARRIVED, Tip::mailArrived);
-
-    if (!account.launchMailer) {
-        showFormattedBox(NULL, BoxText{Box::reportText, Box::reportCaption, style}, account.userName, count);
+    const int lastSlot = formerCount < kStatusSlots - 1 ? formerCount : kStatusSlots - 1;
+    if (deletedNumber < 1 || deletedNumber > lastSlot)
         return;
-    }
-    // One icon only: information and question together make a style that
-    // shows none at all.
-    UINT question = (style & ~MB_ICONMASK) | MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
-    if (showFormattedBox(NULL, BoxText{Box::reportAndLaunchText, Box::reportCaption, question},
-                         account.userName, count) != IDYES)
-        return;
-    HINSTANCE started = ShellExecuteW(mainWindow, L"open", account.mailerPath, NULL, NULL, SW_SHOW);
-    if (reinterpret_cast<INT_PTR>(started) <= 32)
-        showBox(NULL, Box::launchFailed);
-    if (settings.endRoundOnLaunch)
-        result = 1;
+    for (int n = deletedNumber; n < lastSlot; ++n)
+        memcpy(lastStatus_[n], lastStatus_[n + 1], sizeof lastStatus_[n]);
+    memset(lastStatus_[lastSlot], 0, sizeof lastStatus_[lastSlot]);
 }

@@ -1,3 +1,4 @@
+// Which outcomes of a probe are the network's failures.
 #include "checking/NetworkFailure.h"
 
 bool isNetworkFailure(ProbeOutcome outcome, bool loopbackServer)

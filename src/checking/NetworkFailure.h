@@ -1,7 +1,7 @@
-// Which failures of a check are the network's: nothing the user could fix
+// Which failures of a probe are the network's: nothing the user could fix
 // in the account, and nothing the server said.
 #pragma once
-#include "checking/Pop3Conversation.h"
+#include "checking/pop3/Pop3Probe.h"
 
 // The name lookup failed or ran out of time, no route led to the server, or
 // the connect or a reply ran out of time. Never against a server on this

@@ -1,12 +1,7 @@
+// Record fields in Shift_JIS to wide text and back.
 #include "config/FieldText.h"
-#include "config/HeapArray.h"
+#include "base/HeapArray.h"
 #include "config/Records.h"
-
-namespace {
-
-const UINT kShiftJis = 932;
-
-}  // namespace
 
 void fieldToWide(const char* field, wchar_t* wide, int capacity)
 {

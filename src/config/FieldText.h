@@ -5,6 +5,9 @@
 #pragma once
 #include <windows.h>
 
+// The code page of every text in the settings file.
+const UINT kShiftJis = 932;
+
 // A field's bytes as wide text, cut to capacity characters with the
 // terminator. A byte that is no Shift_JIS shows as the code page's
 // replacement character.

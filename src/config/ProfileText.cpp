@@ -1,4 +1,6 @@
+// The INI file's text: its values found, encoded and decoded, and its encoding told.
 #include "config/ProfileText.h"
+#include "base/AsciiCase.h"
 
 #include <climits>
 #include <cstdlib>
@@ -7,11 +9,6 @@
 namespace {
 
 const char kAccountSectionPrefix[] = "USERDATA-NO";
-
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool equalIgnoringCase(const char* a, size_t aLength, const char* b)
 {
@@ -115,6 +112,33 @@ bool sectionNameOf(const Line& line, const char*& name, size_t& length)
     length = end - begin;
     return true;
 }
+
+// The text line by line, each line with the section it stands in: a header
+// line starts its section and is a line of its own.
+class SectionWalk {
+public:
+    explicit SectionWalk(const HeapArray<char>& text) : text_(text), position_(0), name_(""), nameLength_(0) {}
+
+    bool next()
+    {
+        if (!nextLine(text_, position_, line_))
+            return false;
+        atHeader_ = sectionNameOf(line_, name_, nameLength_);
+        return true;
+    }
+    bool atHeader() const { return atHeader_; }
+    const Line& line() const { return line_; }
+    const char* sectionName() const { return name_; }
+    size_t sectionNameLength() const { return nameLength_; }
+
+private:
+    const HeapArray<char>& text_;
+    size_t position_;
+    Line line_;
+    bool atHeader_ = false;
+    const char* name_;
+    size_t nameLength_;
+};
 
 // The value when the line is one for key.
 bool valueOf(const Line& line, const char* key, const char*& value, size_t& length)
@@ -255,19 +279,15 @@ bool ProfileText::take(const char* text, size_t length)
 bool ProfileText::find(const char* section, const char* key, const char*& value, size_t& length) const
 {
     bool inSection = false;
-    size_t position = 0;
-    Line line;
-    while (nextLine(text_, position, line)) {
-        const char* name;
-        size_t nameLength;
-        if (sectionNameOf(line, name, nameLength)) {
+    for (SectionWalk walk(text_); walk.next();) {
+        if (walk.atHeader()) {
             // Past the first section of the name: a later one does not count.
             if (inSection)
                 return false;
-            inSection = equalIgnoringCase(name, nameLength, section);
+            inSection = equalIgnoringCase(walk.sectionName(), walk.sectionNameLength(), section);
             continue;
         }
-        if (inSection && valueOf(line, key, value, length))
+        if (inSection && valueOf(walk.line(), key, value, length))
             return true;
     }
     return false;
@@ -294,14 +314,10 @@ int ProfileText::highestAccountSection(const char* key, int32_t limit) const
     HeapArray<AccountSection> sections;
     AccountSection* current = nullptr;
     bool keySeen = false;
-    size_t position = 0;
-    Line line;
-    while (nextLine(text_, position, line)) {
-        const char* name;
-        size_t length;
-        if (sectionNameOf(line, name, length)) {
+    for (SectionWalk walk(text_); walk.next();) {
+        if (walk.atHeader()) {
             current = nullptr;
-            int number = accountNumberOfName(name, length);
+            int number = accountNumberOfName(walk.sectionName(), walk.sectionNameLength());
             if (number > 0) {
                 AccountSection found = {number, sections.size(), false};
                 if (!sections.push(found))
@@ -312,7 +328,8 @@ int ProfileText::highestAccountSection(const char* key, int32_t limit) const
             continue;
         }
         const char* value;
-        if (current && !keySeen && valueOf(line, key, value, length)) {
+        size_t length;
+        if (current && !keySeen && valueOf(walk.line(), key, value, length)) {
             keySeen = true;
             current->hasValue = length > 0;
         }

@@ -2,7 +2,7 @@
 // where a value stands in the file's own bytes. No windows.h here: these are
 // plain decisions on bytes.
 #pragma once
-#include "config/HeapArray.h"
+#include "base/HeapArray.h"
 
 #include <cstddef>
 #include <cstdint>

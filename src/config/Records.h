@@ -27,6 +27,10 @@ struct AccountRecord {
 };
 static_assert(sizeof(AccountRecord) == 453, "stored account layout");
 
+// Accounts 1 to this many are listed and checked; records with higher
+// numbers (from a hand-edited file) stay in the file untouched.
+const int kMaxAccounts = 15;
+
 // Logins and passwords can be longer than the record's fields: whole mail
 // addresses, passwords made by a password manager. The whole text, up to
 // 255 bytes in Shift_JIS, is kept beside the record.

@@ -1,14 +1,15 @@
+// The save: a change written to a copy, checked, and moved into the file's place.
 #include "config/SettingsFileChange.h"
-#include "app/TrayApp.h"
+#include "config/FieldText.h"
+#include "config/HeldFiles.h"
 #include "config/ProfileText.h"
 #include "config/SettingsFile.h"
+#include "config/SiblingFiles.h"
 
 #include <cstring>
 #include <cwchar>
 
 namespace {
-
-const UINT kShiftJis = 932;
 
 // The original's text as the copy starts it. Windows' profile functions
 // take a file with a UTF-8 byte-order mark for ANSI text (and write a second
@@ -87,12 +88,14 @@ const DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FI
 
 }  // namespace
 
-SettingsFileChange::SettingsFileChange()
+SettingsFileChange::SettingsFileChange(const wchar_t* filePath)
     : writtenPath_(NULL), keptAttributes_(0), heldDeadline_(Deadline::inMs(kHeldFileWaitMs)), failed_(true),
       committed_(false), replaceTried_(false)
 {
-    if (!TrayApp::settingsFilePath(filePath_))
+    // No file named, no change: a path is at least "ini".
+    if (lstrlenW(filePath) < 3)
         return;
+    lstrcpynW(filePath_, filePath, MAX_PATH);
     // Beside the file, so that moving it there is one step.
     siblingPath(filePath_, L"new", copyPath_);
     siblingPath(filePath_, L"tmp", scratchPath_);
@@ -200,15 +203,15 @@ void SettingsFileChange::put(const char* section, const char* key, const void* v
         // platform's affair; the check of the copy tells whether it is gone.
         WritePrivateProfileStringW(wideSection, wideKey, NULL, writtenPath_);
     }
-    Written written;
-    strncpy(written.section, section, sizeof written.section - 1);
-    written.section[sizeof written.section - 1] = '\0';
-    written.key = key;
-    written.removed = value == NULL;
-    written.value[0] = '\0';
+    ExpectedValue expected;
+    strncpy(expected.section, section, sizeof expected.section - 1);
+    expected.section[sizeof expected.section - 1] = '\0';
+    expected.key = key;
+    expected.removed = value == NULL;
+    expected.value[0] = '\0';
     if (value)
-        encodeProfileValue(value, size, written.value);
-    if (!written_.push(written))
+        encodeProfileValue(value, size, expected.value);
+    if (!expected_.push(expected))
         failed_ = true;
 }
 
@@ -271,51 +274,9 @@ bool SettingsFileChange::holdsEverything(const HeapArray<char>& bytes) const
     ProfileText onDisk;
     if (!onDisk.take(bytes.begin(), bytes.size()))
         return false;
-    for (const Written& value : written_) {
+    for (const ExpectedValue& value : expected_) {
         if (onDisk.holds(value.section, value.key, value.removed ? nullptr : value.value) == value.removed)
             return false;
     }
     return true;
-}
-
-bool restoreLeftoverCopy(LeftoverCopy& leftover)
-{
-    leftover.kept[0] = L'\0';
-    leftover.fileMissing = leftover.copyDamaged = false;
-    if (!TrayApp::settingsFilePath(leftover.filePath))
-        return false;
-    siblingPath(leftover.filePath, L"new", leftover.copyPath);
-    if (GetFileAttributesW(leftover.copyPath) == INVALID_FILE_ATTRIBUTES)
-        return false;
-
-    const Deadline deadline = Deadline::inMs(kHeldFileWaitMs);
-    leftover.fileMissing = fileAbsent(leftover.filePath);
-    if (!leftover.fileMissing) {
-        // A file that cannot be read cannot be judged, so it is never
-        // replaced: then all stays as it is.
-        HeapArray<char> file;
-        DWORD attributes = GetFileAttributesW(leftover.filePath);
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            !readFileWhenFree(leftover.filePath, file, deadline))
-            return false;
-        // Beside a whole file the copy is stale.
-        if (holdsSettingsValue(file))
-            return false;
-    }
-    HeapArray<char> copy;
-    if (!readFileWhenFree(leftover.copyPath, copy, deadline))
-        return false;
-    // A power cut while the copy was written can leave its settings value
-    // whole and a record after it cut short.
-    if (!holdsEveryCountedRecord(copy)) {
-        leftover.copyDamaged = true;
-        keepAside(leftover.copyPath, leftover.kept, deadline);
-        return false;
-    }
-    if (!leftover.fileMissing && !keepAside(leftover.filePath, leftover.kept, deadline))
-        return false;
-    // Nothing is replaced here: whatever took the name meanwhile stays. Once
-    // moved, the copy is the file, whether or not a scanner lets it be read
-    // back at once; start-up reads it next.
-    return moveFileWhenFree(leftover.copyPath, leftover.filePath, MOVEFILE_WRITE_THROUGH, deadline);
 }

@@ -14,18 +14,17 @@
 // Wine alike do. Text with no Shift_JIS form would be lost: such a file is
 // not changed.
 #pragma once
-#include "checking/Deadline.h"
-#include "config/FileSteps.h"
-#include "config/HeapArray.h"
+#include "base/Deadline.h"
+#include "base/HeapArray.h"
 #include "config/ProfileText.h"
 #include "config/Records.h"
 
 #include <windows.h>
 
-
 class SettingsFileChange {
 public:
-    SettingsFileChange();    // makes the copy
+    // Makes the copy of the file at filePath.
+    explicit SettingsFileChange(const wchar_t* filePath);
     ~SettingsFileChange();   // removes a copy that did not replace the file, unless it may be the only one
 
     void putSettings(const SettingsRecord& settings);
@@ -46,13 +45,14 @@ public:
     const ProfileText& fileText() const { return fileText_; }
 
 private:
-    struct Written {
+    // A value put, as the copy must hold it.
+    struct ExpectedValue {
         char section[32];
         const char* key;
         bool removed;   // the key must be gone, not hold value
         char value[2 * sizeof(AccountRecord) + 3];
     };
-    static_assert(kLongTextSize <= sizeof(AccountRecord), "a whole text's value fits in Written::value");
+    static_assert(kLongTextSize <= sizeof(AccountRecord), "a whole text's value fits in ExpectedValue::value");
 
     void put(const char* section, const char* key, const void* value, UINT size);
     void putWholeText(const char* section, const char* key, const char* text, unsigned fieldWidth);
@@ -71,23 +71,5 @@ private:
     bool failed_;
     bool committed_;
     bool replaceTried_;
-    HeapArray<Written> written_;
+    HeapArray<ExpectedValue> expected_;
 };
-
-// What start-up made of a copy that a change cut short left beside the file.
-struct LeftoverCopy {
-    wchar_t  filePath[MAX_PATH];
-    wchar_t  copyPath[MAX_PATH];
-    // The damaged file (the settings file, or the copy) under the name it
-    // was kept as; "" when there was none.
-    KeptPath kept;
-    bool     fileMissing;   // rather than damaged
-    bool     copyDamaged;   // found beside a file missing or damaged, and not taken
-};
-// Run at start-up before the file is read. Beside a file that is missing or
-// holds no valid settings value, a whole copy (its settings value and every
-// record it counts read) takes the file's place (a damaged file is kept
-// aside first): true, and the box says so. A copy that is not whole is kept
-// aside, and the box says that; a copy beside a valid file is stale and
-// stays for the next change.
-bool restoreLeftoverCopy(LeftoverCopy& leftover);

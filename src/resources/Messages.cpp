@@ -1,3 +1,4 @@
+// Every text of the program's boxes and tips, with each box's caption and style.
 #include "resources/Messages.h"
 
 namespace Tip {
@@ -152,28 +153,4 @@ const wchar_t mailerField[] = L"メールソフト";
 const BoxText tooManyAccounts = {
     L"登録できるアカウントは15件までです。\n不要なアカウントを削除してから登録してください。",
     L"ACCOUNT LIMIT!!", MB_ICONERROR };
-}
-
-int showBox(HWND owner, const BoxText& box)
-{
-    return MessageBoxW(owner, box.text, box.caption, box.style);
-}
-
-int showFormattedBox(HWND owner, const BoxText& box, const wchar_t* name, int first, int second)
-{
-    // wsprintfW writes at most 1024 characters; the longest text, a report
-    // with a 63-character name, needs about a tenth of that. A format takes
-    // only the arguments it names.
-    wchar_t text[1025];
-    wsprintfW(text, box.text, name, first, second);
-    return MessageBoxW(owner, text, box.caption, box.style);
-}
-
-int showFormattedBox(HWND owner, const BoxText& box, const wchar_t* name, const wchar_t* secondName,
-                     const wchar_t* thirdName)
-{
-    // Three file names of up to 264 characters and the longest text fit.
-    wchar_t text[1025];
-    wsprintfW(text, box.text, name, secondName, thirdName);
-    return MessageBoxW(owner, text, box.caption, box.style);
 }

@@ -1,5 +1,6 @@
-// Resource and command ids. The numbers are fixed: stored dialogs, the tray
-// callback and tests outside the program rely on them.
+// Resource and command ids, and the main window's own messages. The numbers
+// are fixed: stored dialogs, the tray callback and tests outside the program
+// rely on them.
 #pragma once
 
 // Dialogs, icons and the tray menu
@@ -37,6 +38,11 @@
 #define IDM_CHECK_NOW            40001
 #define IDM_SHOW_WINDOW          40002
 #define IDM_EXIT                 40003
+
+// The main window's own messages
+#define WM_TRAYNOTIFY            (WM_APP + 100)   // the tray callback; lParam carries the mouse message
+#define WM_PROBE_ENDED           (WM_APP + 101)   // posted by a probe's worker once its connection is closed
+#define WM_CONFIRMED_DELETION    (WM_APP + 102)   // posted at a round's end; wParam is the list line
 
 #ifndef IDC_STATIC
 #define IDC_STATIC               (-1)

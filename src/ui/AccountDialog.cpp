@@ -1,13 +1,13 @@
 // The account dialog: one account's fields, opened modally for a new account
-// or for the selected one (editMode 1).
+// or for the selected one (the list's editMode 1).
 #include "ui/AccountDialog.h"
 #include "app/MailCheckerApp.h"
-#include "checking/ServerAddress.h"
+#include "base/HeapArray.h"
+#include "checking/pop3/ServerAddress.h"
 #include "config/FieldText.h"
-#include "config/HeapArray.h"
-#include "config/SettingsFileChange.h"
-#include "resources/Messages.h"
+#include "resources/ShowBox.h"
 #include "resources/resource.h"
+#include "ui/MainWindowSettings.h"
 
 #include <cderr.h>
 #include <commdlg.h>
@@ -89,63 +89,31 @@ bool readTypedField(HWND dialog, const TypedField& typed)
     return false;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK accountDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+void initAccountDialog(HWND dialog)
 {
-    switch (message) {
-    case WM_CLOSE:
-        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        break;
-    case WM_INITDIALOG:
-        theApp.initAccountDialog(dialog);
-        break;
-    case WM_COMMAND:
-        // Every way out (キャンセル, Esc, the close button, a registration)
-        // passes through IDCANCEL.
-        switch (LOWORD(wParam)) {
-        case IDCANCEL:
-            theApp.editMode = 0;
-            EndDialog(dialog, theApp.accountDialogResult);
-            break;
-        case IDC_LAUNCH_MAILER:
-            if (isToggleDown(dialog))
-                theApp.chooseMailProgram(dialog);
-            break;
-        case IDC_REGISTER:
-            if (theApp.registerAccount(dialog))
-                SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            break;
-        }
-        break;
-    }
-    return 0;
-}
-
-void MailCheckerApp::initAccountDialog(HWND dialog)
-{
-    if (editMode == 0)
+    if (theApp.accountList.editMode() == 0)
         return;
-    readAccountRecord(selectedAccountNumber());
-    showField(dialog, IDC_USER_NAME, workRecord.userName);
+    SettingsStore& store = theApp.store;
+    store.readAccountRecord(selectedAccountNumber());
+    const AccountRecord& record = store.workRecord();
+    showField(dialog, IDC_USER_NAME, record.userName);
     // The whole login and password, which may be longer than the record's
     // own fields.
-    showField(dialog, IDC_ACCOUNT_NAME, workAccount);
-    showField(dialog, IDC_PASSWORD, workPassword);
-    showField(dialog, IDC_SERVER, workRecord.server);
-    showField(dialog, IDC_MAILER_PATH, workRecord.mailerPath);
+    showField(dialog, IDC_ACCOUNT_NAME, store.workAccount());
+    showField(dialog, IDC_PASSWORD, store.workPassword());
+    showField(dialog, IDC_SERVER, record.server);
+    showField(dialog, IDC_MAILER_PATH, record.mailerPath);
     // BM_SETCHECK sends no command, so the file dialog does not open here.
-    if (workRecord.launchMailer)
+    if (record.launchMailer)
         SendDlgItemMessageW(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_CHECKED, 0);
 }
 
-void MailCheckerApp::chooseMailProgram(HWND dialog)
+void chooseMailProgram(HWND dialog)
 {
     static const WCHAR filter[] = L"実行ファイル(*.exe)\0*.exe\0";
 
-    // A buffer of the dialog's own: a round started from the tray while it
-    // is open reloads workRecord, and would change the path the user picks.
-    // It offers the path the dialog shows.
+    // It offers the path the dialog shows: a round started from the tray
+    // while the dialog is open reads other records meanwhile.
     WCHAR chosenPath[MAX_PATH];
     GetDlgItemTextW(dialog, IDC_MAILER_PATH, chosenPath, MAX_PATH);
 
@@ -173,62 +141,92 @@ void MailCheckerApp::chooseMailProgram(HWND dialog)
         SendDlgItemMessageW(dialog, IDC_LAUNCH_MAILER, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
-bool MailCheckerApp::registerAccount(HWND dialog)
+}  // namespace
+
+bool registerAccount(HWND dialog)
 {
     // A new account's number comes from the count the file holds.
     if (!readSettingsFile(dialog))
         return false;
-    int accountNumber;
-    if (editMode == 1) {
-        accountNumber = selectedAccountNumber();
-        readAccountRecord(accountNumber);
-    } else {
-        // lastStatus has no slot beyond this many accounts.
-        if (settings.accountCount >= kMaxAccounts) {
-            showBox(dialog, Box::tooManyAccounts);
-            return false;
-        }
-        accountNumber = settings.accountCount + 1;
+    SettingsStore& store = theApp.store;
+    const bool editing = theApp.accountList.editMode() == 1;
+    // lastStatus has no slot beyond this many accounts.
+    if (!editing && store.settings().accountCount >= kMaxAccounts) {
+        showBox(dialog, Box::tooManyAccounts);
+        return false;
     }
+    const int accountNumber = editing ? selectedAccountNumber() : store.settings().accountCount + 1;
 
+    // The dialog's own copy of what was typed: a round started from the
+    // tray while it is open reads other records into the store meanwhile.
     // The login and the password are taken exactly as typed.
+    AccountRecord record = {};
+    char account[kLongTextSize] = "";
+    char password[kLongTextSize] = "";
     const TypedField fields[] = {
-        {IDC_USER_NAME, Box::userNameField, workRecord.userName, sizeof workRecord.userName, true, false},
-        {IDC_ACCOUNT_NAME, Box::accountField, workAccount, sizeof workAccount, false, false},
-        {IDC_PASSWORD, Box::passwordField, workPassword, sizeof workPassword, false, false},
-        {IDC_SERVER, Box::serverField, workRecord.server, sizeof workRecord.server, false, true},
-        {IDC_MAILER_PATH, Box::mailerField, workRecord.mailerPath, sizeof workRecord.mailerPath, false, false},
+        {IDC_USER_NAME, Box::userNameField, record.userName, sizeof record.userName, true, false},
+        {IDC_ACCOUNT_NAME, Box::accountField, account, sizeof account, false, false},
+        {IDC_PASSWORD, Box::passwordField, password, sizeof password, false, false},
+        {IDC_SERVER, Box::serverField, record.server, sizeof record.server, false, true},
+        {IDC_MAILER_PATH, Box::mailerField, record.mailerPath, sizeof record.mailerPath, false, false},
     };
     for (const TypedField& typed : fields) {
         if (!readTypedField(dialog, typed))
             return false;
     }
-    if (!workRecord.userName[0] || !workAccount[0] || !workPassword[0] || !workRecord.server[0]) {
+    if (!record.userName[0] || !account[0] || !password[0] || !record.server[0]) {
         showBox(dialog, Box::inputMissing);
         return false;
     }
     ServerAddress server;
-    if (!parseServerAddress(workRecord.server, server)) {
+    if (!parseServerAddress(record.server, server)) {
         showBox(dialog, Box::serverFieldInvalid);
         return false;
     }
-    workRecord.launchMailer = isToggleDown(dialog) ? 1 : 0;
+    record.launchMailer = isToggleDown(dialog) ? 1 : 0;
 
     // The record and the count that lists it are stored together or not at
     // all; on failure the dialog stays open with the input.
-    SettingsRecord stored = settings;
-    if (editMode == 0)
-        stored.accountCount = accountNumber;
-    SettingsFileChange change;
-    change.putAccount(accountNumber, workRecord, workAccount, workPassword);
-    change.putSettings(stored);
-    if (!change.commit()) {
+    bool stored = editing ? store.replaceAccount(accountNumber, record, account, password)
+                          : store.addAccount(record, account, password);
+    SecureZeroMemory(password, sizeof password);
+    if (!stored) {
         showBox(dialog, Box::registerNotSaved);
         return false;
     }
-    settings.accountCount = stored.accountCount;
     // From what was stored: a read could be refused by another program.
-    listAccount(accountNumber);
+    theApp.accountList.showLine(accountNumber, record.userName);
     showBox(dialog, Box::registered);
     return true;
+}
+
+INT_PTR CALLBACK accountDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_CLOSE:
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        break;
+    case WM_INITDIALOG:
+        initAccountDialog(dialog);
+        break;
+    case WM_COMMAND:
+        // Every way out (キャンセル, Esc, the close button, a registration)
+        // passes through IDCANCEL.
+        switch (LOWORD(wParam)) {
+        case IDCANCEL:
+            theApp.accountList.endEdit();
+            EndDialog(dialog, theApp.accountList.accountDialogResult());
+            break;
+        case IDC_LAUNCH_MAILER:
+            if (isToggleDown(dialog))
+                chooseMailProgram(dialog);
+            break;
+        case IDC_REGISTER:
+            if (registerAccount(dialog))
+                SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            break;
+        }
+        break;
+    }
+    return 0;
 }

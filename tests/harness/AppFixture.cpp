@@ -1,10 +1,8 @@
 #include "AppFixture.h"
+#include "ShellTray.h"
 #include "TestText.h"
 
-#include "checking/Scheduler.h"
-#include "resources/Messages.h"
 #include "resources/resource.h"
-#include "ui/MainWindow.h"
 
 #include <commctrl.h>
 #include <new>
@@ -24,6 +22,7 @@ void resetApplicationObject()
 
 void AppFixture::SetUp()
 {
+    recordShellNotifications();
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     iniPath = testsettings::ownIniPath();
@@ -38,19 +37,15 @@ void AppFixture::TearDown()
 
 void AppFixture::startProgram()
 {
-    ASSERT_TRUE(theApp.createMainWindow(GetModuleHandleW(NULL), IDD_MAIN, IDI_ONLINE, mainDialogProc));
-    theApp.addTrayIcon(IDI_OFFLINE, Tip::offline);
-    startSchedulerTimer(theApp.mainWindow);
-    SetWindowPos(theApp.mainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(theApp.mainWindow, SW_HIDE);
-    theApp.loadSettings();
+    ASSERT_TRUE(theApp.findSettingsFile());
+    ASSERT_TRUE(theApp.openMainWindow(GetModuleHandleW(NULL)));
 }
 
 // One message at a time: what the round's end posts (a deferred command, the
 // round a connection is owed) is left for the test to see.
 bool finishRound(DWORD timeoutMs)
 {
-    for (DWORD start = GetTickCount(); theApp.checking;) {
+    for (DWORD start = GetTickCount(); theApp.round.checking();) {
         if (GetTickCount() - start >= timeoutMs)
             return false;
         if (!AppFixture::dispatchNext())
@@ -61,7 +56,7 @@ bool finishRound(DWORD timeoutMs)
 
 void runRound()
 {
-    theApp.checkRound();
+    theApp.round.start();
     EXPECT_TRUE(finishRound());
 }
 
@@ -114,7 +109,7 @@ std::vector<DWORD> iconPixels(HICON icon)
 
 int AppFixture::trayIconId() const
 {
-    std::vector<DWORD> shown = iconPixels(theApp.trayIcon.hIcon);
+    std::vector<DWORD> shown = iconPixels(iconToldToShell());
     const int ids[] = {IDI_OFFLINE, IDI_ONLINE, IDI_CHECKING, IDI_MAIL_ARRIVED};
     for (int id : ids) {
         HICON candidate = static_cast<HICON>(LoadImageW(theApp.instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -130,16 +125,7 @@ int AppFixture::trayIconId() const
 
 std::string AppFixture::trayTip() const
 {
-    return shiftJis(theApp.trayIcon.szTip);
-}
-
-bool AppFixture::trayIconPresent() const
-{
-    NOTIFYICONDATAW probe = {};
-    probe.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    probe.hWnd = theApp.mainWindow;
-    probe.uID = 1;
-    return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+    return shiftJis(tipToldToShell().c_str());
 }
 
 void AppFixture::check(int boxId, bool checked)

@@ -19,15 +19,15 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Start-up steps 2 to 7: main window, tray icon, timer, topmost, hidden,
-    // settings loaded. Write the settings file before calling it.
+    // Start-up as the program runs it, but for the single-instance claim and
+    // the message loop: the settings file found, the main window, the tray
+    // icon, the timer, the settings loaded. Write the settings file first.
     void startProgram();
 
-    // The tray icon as the shell was last told: resource number and tip.
+    // The tray icon as the shell was last told (see recordShellNotifications):
+    // resource number and tip.
     int trayIconId() const;
     std::string trayTip() const;
-    // Whether the shell still knows our icon.
-    bool trayIconPresent() const;
 
     void check(int boxId, bool checked);
     bool isChecked(int boxId) const;

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 namespace {
 
 ShellTrayIcon* hookedIcon = nullptr;
@@ -53,7 +55,65 @@ DWORD processOf(HWND window)
 
 HWND trayWindow() { return FindWindowW(L"Shell_TrayWnd", NULL); }
 
+typedef BOOL(WINAPI* NotifyIconFunction)(DWORD, PNOTIFYICONDATAW);
+NotifyIconFunction platformNotifyIcon;
+HICON toldIcon;
+wchar_t toldTip[64];
+
+BOOL WINAPI recordNotifyIcon(DWORD message, PNOTIFYICONDATAW data)
+{
+    if ((message == NIM_ADD || message == NIM_MODIFY) && data) {
+        if (data->uFlags & NIF_ICON)
+            toldIcon = data->hIcon;
+        if (data->uFlags & NIF_TIP)
+            lstrcpynW(toldTip, data->szTip, 64);
+    }
+    return platformNotifyIcon(message, data);
+}
+
+// The entry of this program's import table through which its calls of
+// function from dll go.
+void** importSlot(const char* dll, const char* function)
+{
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleW(NULL));
+    const IMAGE_NT_HEADERS* headers =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* module = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         module->Name; ++module) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + module->Name), dll) != 0)
+            continue;
+        auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
+                continue;
+            auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
+                return reinterpret_cast<void**>(&slot->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
+
+void recordShellNotifications()
+{
+    if (platformNotifyIcon)
+        return;
+    void** slot = importSlot("shell32.dll", "Shell_NotifyIconW");
+    DWORD protection;
+    if (!slot || !VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection))
+        return;
+    platformNotifyIcon = reinterpret_cast<NotifyIconFunction>(*slot);
+    *slot = reinterpret_cast<void*>(recordNotifyIcon);
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+HICON iconToldToShell() { return toldIcon; }
+
+std::wstring tipToldToShell() { return toldTip; }
 
 const char* nameOf(TrayPicture picture)
 {
@@ -77,7 +137,7 @@ bool removeFromShell(HWND owner, UINT id)
 }
 
 ShellTrayIcon::ShellTrayIcon(HWND owner, UINT id, UINT callbackMessage)
-    : owner_(owner), id_(id), callbackMessage_(callbackMessage), called_(false), place_()
+    : owner_(owner), id_(id), callbackMessage_(callbackMessage), expected_(WM_MOUSEMOVE), called_(false), place_()
 {
     hookedIcon = this;
     hook_ = SetWindowsHookExW(WH_CALLWNDPROC, onCallWndProc, NULL, GetCurrentThreadId());
@@ -97,14 +157,14 @@ LRESULT CALLBACK ShellTrayIcon::onCallWndProc(int code, WPARAM wParam, LPARAM lP
     const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     ShellTrayIcon* icon = hookedIcon;
     if (code == HC_ACTION && icon && sent->hwnd == icon->owner_ && sent->message == icon->callbackMessage_ &&
-        sent->wParam == icon->id_ && sent->lParam == WM_MOUSEMOVE)
+        sent->wParam == icon->id_ && sent->lParam == static_cast<LPARAM>(icon->expected_))
         icon->called_ = true;
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
-// Moves the mouse over this point of the screen, as far as the shell's window
-// there can tell.
-void ShellTrayIcon::postMouseMove(POINT screenPoint)
+// The mouse at this point of the screen, as far as the shell's window there
+// can tell.
+void ShellTrayIcon::postMouse(UINT message, POINT screenPoint)
 {
     HWND tray = trayWindow();
     HWND target = WindowFromPoint(screenPoint);
@@ -112,7 +172,8 @@ void ShellTrayIcon::postMouseMove(POINT screenPoint)
         return;
     POINT client = screenPoint;
     ScreenToClient(target, &client);
-    PostMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    PostMessageW(target, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : message == WM_RBUTTONDOWN ? MK_RBUTTON : 0,
+                 MAKELPARAM(client.x, client.y));
 }
 
 // Waits for the shell to pass a mouse move on to owner. Only sent messages
@@ -134,8 +195,20 @@ bool ShellTrayIcon::waitForCallback(DWORD waitMs)
 bool ShellTrayIcon::callsBackFrom(POINT screenPoint, DWORD waitMs)
 {
     called_ = false;
-    postMouseMove(screenPoint);
+    postMouse(WM_MOUSEMOVE, screenPoint);
     return waitForCallback(waitMs);
+}
+
+bool ShellTrayIcon::mouse(UINT message)
+{
+    if (place_.right <= place_.left)
+        return false;
+    expected_ = message;
+    called_ = false;
+    postMouse(message, {(place_.left + place_.right) / 2, (place_.top + place_.bottom) / 2});
+    const bool passedOn = waitForCallback(kAbsenceWaitMs);
+    expected_ = WM_MOUSEMOVE;
+    return passedOn;
 }
 
 bool ShellTrayIcon::shown()
@@ -152,7 +225,7 @@ bool ShellTrayIcon::shown()
     // added rightmost.
     called_ = false;
     for (LONG x = bar.right - 3; x > bar.right - kSearchedWidth; x -= kSearchStep)
-        postMouseMove({x, y});
+        postMouse(WM_MOUSEMOVE, {x, y});
     if (!waitForCallback(kAbsenceWaitMs))
         return false;
     do

@@ -13,6 +13,15 @@
 enum class TrayPicture { nothing, blueLetters, redLetters, yellowLetters, envelope };
 const char* nameOf(TrayPicture picture);
 
+// What this test program last told the shell of an icon's picture and tip,
+// seen on the way to the platform: from the first call of
+// recordShellNotifications on, the program's calls of Shell_NotifyIconW go
+// through a recorder that passes each one on. For the in-process tests,
+// which cannot read the taskbar at every step.
+void recordShellNotifications();
+HICON iconToldToShell();
+std::wstring tipToldToShell();
+
 // Takes the icon away behind its owner's back, as a shell that restarts
 // loses every icon.
 bool removeFromShell(HWND owner, UINT id);
@@ -31,13 +40,17 @@ public:
     bool shown();
     // The picture at the icon's place, read off the screen.
     TrayPicture picture();
+    // The mouse message (a move, a button pressed or let go) at the middle of
+    // the icon's place, as the user's mouse gives it to the shell; true once
+    // the shell has passed it on to owner.
+    bool mouse(UINT message);
     // The text of the tooltip the shell shows while the cursor rests on the
     // icon, read with WM_GETTEXT through SendMessageW; empty when none came.
     std::wstring tip();
 
 private:
     static LRESULT CALLBACK onCallWndProc(int code, WPARAM wParam, LPARAM lParam);
-    void postMouseMove(POINT screenPoint);
+    void postMouse(UINT message, POINT screenPoint);
     bool waitForCallback(DWORD waitMs);
     bool callsBackFrom(POINT screenPoint, DWORD waitMs);
     void moveCursorAway();
@@ -46,6 +59,7 @@ private:
     UINT id_;
     UINT callbackMessage_;
     HHOOK hook_;
+    UINT expected_;   // the mouse message the callback is waited for
     bool called_;
     RECT place_;   // on the screen; empty until shown() found the icon
 };

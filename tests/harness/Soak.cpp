@@ -4,10 +4,7 @@
 #include "OpenMenu.h"
 #include "TestSettings.h"
 #include "app/MailCheckerApp.h"
-#include "checking/Scheduler.h"
-#include "resources/Messages.h"
 #include "resources/resource.h"
-#include "ui/MainWindow.h"
 
 #include <commctrl.h>
 #include <psapi.h>
@@ -131,11 +128,9 @@ void startProgramInProcess(const char* server, bool reportEveryRound)
     writeSettings(ownIniPath(), settings);
     writeAccount(ownIniPath(), 1, makeAccount("soak", "user", "pass", server));
 
-    theApp.createMainWindow(GetModuleHandleA(NULL), IDD_MAIN, IDI_ONLINE, mainDialogProc);
-    theApp.addTrayIcon(IDI_OFFLINE, Tip::offline);
-    ShowWindow(theApp.mainWindow, SW_HIDE);
-    theApp.loadSettings();
-    stopSchedulerTimer(theApp.mainWindow);   // the soak drives everything itself
+    theApp.findSettingsFile();
+    theApp.openMainWindow(GetModuleHandleA(NULL));
+    theApp.scheduler.stopTimer(theApp.mainWindow);   // the soak drives everything itself
 }
 
 void probeRepeatedly(int probes)

@@ -1,4 +1,4 @@
-#include "checking/ReplyFramer.h"
+#include "checking/pop3/ReplyFramer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "checking/ServerAddress.h"
+#include "checking/pop3/ServerAddress.h"
 
 #include <gtest/gtest.h>
 

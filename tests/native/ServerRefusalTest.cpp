@@ -1,4 +1,4 @@
-#include "checking/ServerRefusal.h"
+#include "checking/pop3/ServerRefusal.h"
 
 #include <gtest/gtest.h>
 

@@ -34,7 +34,7 @@ protected:
         KillTimer(theApp.mainWindow, kSchedulerTimer);
         countedFrom = counter.connections();
         testNow = 1000000;
-        theApp.lan.clock = testClock;
+        theApp.lan.setClock(testClock);
         tick();
     }
     void TearDown() override
@@ -52,10 +52,20 @@ protected:
     // The rounds since start() once the program's own timers have had their time.
     int roundsWithin(DWORD ms)
     {
-        waitUntil(ms, [] { pumpMessages(); return theApp.checking != 0; });
+        waitUntil(ms, [] { pumpMessages(); return theApp.round.checking() != 0; });
         EXPECT_TRUE(finishRound());
         KillTimer(theApp.mainWindow, kSchedulerTimer);
         return counter.connections() - countedFrom;
+    }
+    // The first count accounts in the rounds from now on, as the file counts them.
+    void useAccounts(int count)
+    {
+        SettingsRecord stored = testsettings::makeSettings(count, 1);
+        stored.lanMode = 1;
+        ASSERT_TRUE(testsettings::writeSettings(iniPath, stored));
+        ProfileText text;
+        FileNotes notes;
+        ASSERT_TRUE(theApp.store.readFile(text, notes));
     }
     std::wstring shellTip()
     {
@@ -72,7 +82,7 @@ TEST_F(LanMode, OffTheNetworkItsFailuresShowNoBoxButThisMachinesServerKeepsItsBo
     FakePop3Server stalled;
     ASSERT_TRUE(stalled.stopAccepting());
     start({"10.123.0.2", "nowhere.quillora.test", stalled.address()});
-    theApp.settings.accountCount = 1;
+    useAccounts(1);
     runRound();
     ASSERT_EQ(L"オンライン", shellTip());
     // The second machine leaves out this machine's stalled server, which
@@ -92,7 +102,7 @@ TEST_F(LanMode, OffTheNetworkItsFailuresShowNoBoxButThisMachinesServerKeepsItsBo
         ASSERT_TRUE(changeLan(machine.commands, machine.up));
         tick();
         EXPECT_EQ(L"オフライン", shellTip());
-        theApp.settings.accountCount = machine.up ? 3 : 4;
+        useAccounts(machine.up ? 3 : 4);
         runRound();
         EXPECT_EQ("TIMEOUT ERROR!!", boxes.captions()) << "no other box, in either round";
         EXPECT_EQ(L"オフライン", shellTip()) << "after the round too";

@@ -102,7 +102,9 @@ TEST_F(Report, ThePerUserChoiceComesFromTheBoxOrTheStoredSetting)
         restore(1, makeAccount("first", "a", "b", first.address()));
         restore(2, makeAccount("second", "a", "b", second.address()));
         check(IDC_REPORT_PER_USER, c.boxChecked);
-        theApp.settings.reportPerUser = c.stored;
+        SettingsRecord stored = theApp.store.settings();
+        stored.reportPerUser = c.stored;
+        ASSERT_TRUE(theApp.store.saveOptions(stored));
 
         std::string expected = c.reported ? reportText("first", c.reported) : "";
         if (c.goesOn)
@@ -172,7 +174,9 @@ TEST_F(Report, YesStartsTheMailProgramAndMayEndTheRound)
         second.on("STAT", pop3Reply("+OK 2 20\r\n"));
         restore(1, makeAccount("a", "a", "b", first.address(), c.path, true));
         restore(2, makeAccount("b", "a", "b", second.address()));
-        theApp.settings.endRoundOnLaunch = c.endRound;
+        SettingsRecord stored = theApp.store.settings();
+        stored.endRoundOnLaunch = c.endRound;
+        ASSERT_TRUE(theApp.store.saveOptions(stored));
         DeleteFileA(ran.c_str());
         boxes.queueAnswers({c.answer});
 
@@ -218,9 +222,9 @@ TEST_F(Report, ListCommandsDuringARoundWaitForItsEnd)
         for (DWORD start = GetTickCount(); !fileExists(ran) && GetTickCount() - start < 10000;)
             Sleep(50);
         EXPECT_TRUE(fileExists(ran)) << "A's own mail program";
-        EXPECT_STREQ("+OK 3 300\r\n", theApp.lastStatus[1]);
-        EXPECT_STREQ("+OK 1 100\r\n", theApp.lastStatus[2]);
-        EXPECT_EQ(2, theApp.settings.accountCount);
+        EXPECT_STREQ("+OK 3 300\r\n", theApp.report.lastStatus(1));
+        EXPECT_STREQ("+OK 1 100\r\n", theApp.report.lastStatus(2));
+        EXPECT_EQ(2, theApp.store.settings().accountCount);
         MSG waiting = {};
         EXPECT_TRUE(PeekMessageW(&waiting, theApp.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
         EXPECT_EQ(command, LOWORD(waiting.wParam)) << "carried out once the round has ended";
@@ -252,7 +256,9 @@ TEST_F(Report, ADeletionConfirmedDuringARoundWaitsForItsEnd)
         settings.lanMode = settings.intervalMinutes = 1;
         start(settings, accounts);
         KillTimer(theApp.mainWindow, kSchedulerTimer);
-        theApp.elapsedSeconds = 57;   // the next tick reaches the interval
+        for (int tick = 0; tick < 19; ++tick)   // 57 s: the next tick reaches the interval
+            SendMessageW(theApp.mainWindow, WM_TIMER, kSchedulerTimer, 0);
+        ASSERT_EQ(57, theApp.scheduler.elapsedSeconds());
         SendDlgItemMessageW(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, 0, 0);
         boxes.whileShown([&](const SeenBox& box) {
             if (box.caption == "DELETE DATA??")
@@ -284,12 +290,10 @@ TEST_F(Report, AnAccountBeyondTheSlotsIsNeverCheckedAndSaidOnceAtStartUp)
     start(options(true), accounts);
     EXPECT_EQ("ACCOUNT NUMBER ERROR!!", boxes.captions());
 
-    char slots[kStatusSlots][kStatusSlotLength] = {};
-    for (int n = 1; n <= 15; ++n)
-        strcpy(slots[n], "+OK 0 0\r\n");
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ("", round());
-        EXPECT_EQ(0, memcmp(slots, theApp.lastStatus, sizeof slots)) << "slots 1 to 15 are used";
+        for (int n = 1; n <= 15; ++n)
+            EXPECT_STREQ("+OK 0 0\r\n", theApp.report.lastStatus(n)) << "slots 1 to 15 are used";
     }
     EXPECT_EQ(0, full.connections());
 }

@@ -5,10 +5,9 @@
 #include "FakePop3Server.h"
 #include "HostShell.h"
 #include "SilentNameServer.h"
-#include "checking/HostLookup.h"
-#include "checking/Pop3Connection.h"
-#include "checking/ServerRefusal.h"
-#include "resources/Messages.h"
+#include "checking/pop3/Pop3Connection.h"
+#include "checking/pop3/ServerRefusal.h"
+#include "resources/ShowBox.h"
 
 #include <algorithm>
 #include <atomic>
@@ -519,6 +518,16 @@ TEST_F(Probe, RepliesAreReadWholeLineByLineAndTheMailboxIsFreeBeforeAnyBox)
 // unchanged mail is not reported again on the next round.
 TEST_F(Probe, AConnectionClosedBeforeTheStatReplyIsSaidAndTheLastStatusStays)
 {
+    // The last status, from a round in which only changes are reported.
+    FakePop3Server same;
+    same.on("STAT", pop3Reply("+OK 2 200\r\n"));
+    store(same.address());
+    SettingsRecord everyChange = theApp.store.settings();
+    everyChange.reportUnread = 0;
+    ASSERT_TRUE(theApp.store.saveOptions(everyChange));
+    runRound();
+    ASSERT_STREQ("+OK 2 200\r\n", theApp.report.lastStatus(1));
+
     const Pop3Step closing = step("+OK\r\n", 0, {}, true);
     const struct {
         const char* after;
@@ -540,18 +549,14 @@ TEST_F(Probe, AConnectionClosedBeforeTheStatReplyIsSaidAndTheLastStatusStays)
         server.on("STAT", pop3Reply("+OK 2 200\r\n"));
         script(server, c.after, c.step);
         store(server.address());
-        theApp.settings.reportUnread = 0;
-        strcpy(theApp.lastStatus[1], "+OK 2 200\r\n");
         mark();
         runRound();
         ASSERT_EQ(1, newBoxes()) << boxes.captions();
         expectBox(0, c.caption, c.textStart, c.icon);
-        EXPECT_STREQ("+OK 2 200\r\n", theApp.lastStatus[1]);
+        EXPECT_STREQ("+OK 2 200\r\n", theApp.report.lastStatus(1));
         expectReceived(server, c.sent);
     }
     // The mailbox as it was before: nothing new to report.
-    FakePop3Server same;
-    same.on("STAT", pop3Reply("+OK 2 200\r\n"));
     store(same.address());
     mark();
     runRound();

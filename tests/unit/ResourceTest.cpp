@@ -1,8 +1,10 @@
 // The dialogs, menu, icons and version read back out of the built
 // Quillora.exe, compared with the layouts the program and its users rely on.
+#include "TestText.h"
 #include "resources/resource.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,14 +16,12 @@ struct Control {
     int id;
     std::wstring className;
     std::wstring text;
-    short x, y, cx, cy;
-    DWORD style;    // compared under the mask of the row
+    DWORD style;
     DWORD exStyle;
 };
 
 struct DialogTemplate {
     DWORD style = 0, exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
     std::wstring caption, font;
     WORD pointSize = 0;
     std::vector<Control> controls;
@@ -80,8 +80,7 @@ DialogTemplate parseDialogEx(const BYTE* base)
     dialog.style = d[2];
     p = reinterpret_cast<const WORD*>(d + 3);
     WORD count = *p++;
-    dialog.x = p[0], dialog.y = p[1], dialog.cx = p[2], dialog.cy = p[3];
-    p += 4;
+    p += 4;   // position and size
     readNameOrOrdinal(p);  // menu
     readNameOrOrdinal(p);  // class
     dialog.caption = reinterpret_cast<const wchar_t*>(p);
@@ -99,7 +98,6 @@ DialogTemplate parseDialogEx(const BYTE* base)
         control.exStyle = item[1];
         control.style = item[2];
         const short* position = reinterpret_cast<const short*>(item + 3);
-        control.x = position[0], control.y = position[1], control.cx = position[2], control.cy = position[3];
         control.id = static_cast<int>(*reinterpret_cast<const DWORD*>(position + 4));
         p = reinterpret_cast<const WORD*>(position + 6);
         control.className = readNameOrOrdinal(p);
@@ -112,14 +110,11 @@ DialogTemplate parseDialogEx(const BYTE* base)
 }
 
 // Both dialogs use the same font; the rest is theirs.
-void expectHeader(const DialogTemplate& dialog, const wchar_t* caption, short cx, short cy, DWORD style,
-                  DWORD exStyle)
+void expectHeader(const DialogTemplate& dialog, const wchar_t* caption, DWORD style, DWORD exStyle)
 {
     EXPECT_EQ(caption, dialog.caption);
     EXPECT_EQ(L"ＭＳ Ｐゴシック", dialog.font);
     EXPECT_EQ(9, dialog.pointSize);
-    EXPECT_EQ(cx, dialog.cx);
-    EXPECT_EQ(cy, dialog.cy);
     EXPECT_EQ(style, dialog.style);
     EXPECT_EQ(exStyle, dialog.exStyle);
 }
@@ -137,10 +132,6 @@ void expectControls(const DialogTemplate& dialog, const std::vector<Control>& ex
         // Class names compare without regard to case, as the system does.
         EXPECT_EQ(0, _wcsicmp(want.className.c_str(), got.className.c_str())) << got.className.size();
         EXPECT_EQ(want.text, got.text);
-        EXPECT_EQ(want.x, got.x);
-        EXPECT_EQ(want.y, got.y);
-        EXPECT_EQ(want.cx, got.cx);
-        EXPECT_EQ(want.cy, got.cy);
         EXPECT_EQ(want.style | kChildVisible, got.style);
         EXPECT_EQ(want.exStyle, got.exStyle);
     }
@@ -154,26 +145,26 @@ TEST(Resources, MainWindowTemplate)
     const BYTE* resource = exe.find(RT_DIALOG, IDD_MAIN);
     ASSERT_NE(nullptr, resource);
     DialogTemplate dialog = parseDialogEx(resource);
-    expectHeader(dialog, L"Quillora V2.10", 159, 129,
+    expectHeader(dialog, L"Quillora V2.10",
                  WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_CENTER | DS_SETFONT, 0);
 
     const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
     const DWORD box = BS_AUTOCHECKBOX | WS_TABSTOP;
     expectControls(dialog, {
-        {1000, L"ListBox", L"", 3, 3, 105, 75,
+        {1000, L"ListBox", L"",
          LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, WS_EX_STATICEDGE},
-        {1001, L"Button", L"新規登録", 111, 6, 45, 21, button, 0},
-        {1002, L"Button", L"編集", 111, 30, 45, 21, button, 0},
-        {1003, L"Button", L"削除", 111, 54, 45, 21, button, 0},
-        {1004, L"Button", L"最前列に受信報告", 6, 81, 75, 15, box, 0},
-        {1005, L"Button", L"ユーザー毎に報告", 87, 81, 69, 15, box, 0},
-        {1007, L"Button", L"LAN環境での使用", 87, 96, 69, 15, box, 0},
-        {1008, L"Button", L"未処理メールの報告", 6, 96, 75, 15, box, 0},
-        {-1, L"Static", L"巡回間隔：", 87, 115, 33, 12, SS_LEFT | WS_GROUP, 0},
-        {1010, L"Edit", L"", 120, 111, 24, 15,
+        {1001, L"Button", L"新規登録", button, 0},
+        {1002, L"Button", L"編集", button, 0},
+        {1003, L"Button", L"削除", button, 0},
+        {1004, L"Button", L"最前列に受信報告", box, 0},
+        {1005, L"Button", L"ユーザー毎に報告", box, 0},
+        {1007, L"Button", L"LAN環境での使用", box, 0},
+        {1008, L"Button", L"未処理メールの報告", box, 0},
+        {-1, L"Static", L"巡回間隔：", SS_LEFT | WS_GROUP, 0},
+        {1010, L"Edit", L"",
          ES_NUMBER | ES_READONLY | ES_RIGHT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, WS_EX_STATICEDGE},
-        {-1, L"Static", L"分", 147, 115, 8, 12, SS_LEFT | WS_GROUP, 0},
-        {1009, L"Button", L"ソフト起動での終了", 6, 111, 69, 15, box, 0},
+        {-1, L"Static", L"分", SS_LEFT | WS_GROUP, 0},
+        {1009, L"Button", L"ソフト起動での終了", box, 0},
     });
 }
 
@@ -183,29 +174,118 @@ TEST(Resources, AccountDialogTemplate)
     const BYTE* resource = exe.find(RT_DIALOG, IDD_ACCOUNT);
     ASSERT_NE(nullptr, resource);
     DialogTemplate dialog = parseDialogEx(resource);
-    expectHeader(dialog, L"ユーザデータ登録画面", 143, 130,
+    expectHeader(dialog, L"ユーザデータ登録画面",
                  WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTERMOUSE | DS_SETFONT, WS_EX_TOOLWINDOW);
 
     const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
     const DWORD label = SS_RIGHT | WS_GROUP;
     const DWORD edit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
     expectControls(dialog, {
-        {1011, L"Button", L"登録", 6, 107, 60, 20, button, 0},
-        {2, L"Button", L"キャンセル", 78, 107, 59, 20, button, 0},
-        {-1, L"Static", L"ユーザ名：", 6, 12, 51, 12, label, 0},
-        {-1, L"Static", L"アカウント名：", 6, 27, 51, 12, label, 0},
-        {-1, L"Static", L"パスワード：", 6, 42, 51, 12, label, 0},
-        {-1, L"Static", L"サーバアドレス：", 6, 57, 51, 12, label, 0},
-        {1012, L"Edit", L"", 57, 9, 78, 15, edit, WS_EX_STATICEDGE},
-        {1013, L"Edit", L"", 57, 24, 78, 15, edit, WS_EX_STATICEDGE},
-        {1014, L"Edit", L"", 57, 39, 78, 15, ES_PASSWORD | edit, WS_EX_STATICEDGE},
-        {1015, L"Edit", L"", 57, 54, 78, 15, edit, WS_EX_STATICEDGE},
+        {1011, L"Button", L"登録", button, 0},
+        {2, L"Button", L"キャンセル", button, 0},
+        {-1, L"Static", L"ユーザ名：", label, 0},
+        {-1, L"Static", L"アカウント名：", label, 0},
+        {-1, L"Static", L"パスワード：", label, 0},
+        {-1, L"Static", L"サーバアドレス：", label, 0},
+        {1012, L"Edit", L"", edit, WS_EX_STATICEDGE},
+        {1013, L"Edit", L"", edit, WS_EX_STATICEDGE},
+        {1014, L"Edit", L"", ES_PASSWORD | edit, WS_EX_STATICEDGE},
+        {1015, L"Edit", L"", edit, WS_EX_STATICEDGE},
         // Under the server field, how to choose POP3 over TLS.
-        {-1, L"Static", L"SSLのサーバは後に「:995」を付けます", 6, 70, 129, 9, label, 0},
-        {-1, L"Button", L"", 3, 0, 138, 101, BS_GROUPBOX, 0},
-        {1009, L"Button", L"メールソフト", 6, 80, 51, 18, BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 0},
-        {1016, L"Edit", L"", 57, 80, 78, 18, ES_READONLY | edit, WS_EX_STATICEDGE},
+        {-1, L"Static", L"SSLのサーバは後に「:995」を付けます", label, 0},
+        {-1, L"Button", L"", BS_GROUPBOX, 0},
+        {1009, L"Button", L"メールソフト", BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 0},
+        {1016, L"Edit", L"", ES_READONLY | edit, WS_EX_STATICEDGE},
     });
+}
+
+namespace {
+
+INT_PTR CALLBACK doNothing(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+struct Shown {
+    HWND window;
+    RECT rect;   // in the dialog's client coordinates
+    wchar_t className[32];
+    wchar_t text[64];
+    LONG style;
+};
+
+BOOL CALLBACK collect(HWND window, LPARAM param)
+{
+    auto* controls = reinterpret_cast<std::vector<Shown>*>(param);
+    Shown shown = {window, {}, L"", L"", GetWindowLongW(window, GWL_STYLE)};
+    GetWindowRect(window, &shown.rect);
+    MapWindowPoints(NULL, GetParent(window), reinterpret_cast<POINT*>(&shown.rect), 2);
+    GetClassNameW(window, shown.className, 32);
+    GetWindowTextW(window, shown.text, 64);
+    controls->push_back(shown);
+    return TRUE;
+}
+
+bool isGroupBox(const Shown& control)
+{
+    return _wcsicmp(control.className, L"Button") == 0 && (control.style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// How wide a control must be for its text: a button as it measures itself
+// (text, margins, the check box), a label as wide as its text.
+LONG neededWidth(const Shown& control)
+{
+    if (_wcsicmp(control.className, L"Button") == 0) {
+        SIZE ideal = {};
+        SendMessageW(control.window, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+        return ideal.cx;
+    }
+    HDC dc = GetDC(control.window);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control.window, WM_GETFONT, 0, 0)));
+    SIZE text = {};
+    GetTextExtentPoint32W(dc, control.text, lstrlenW(control.text), &text);
+    SelectObject(dc, previous);
+    ReleaseDC(control.window, dc);
+    return text.cx;
+}
+
+}  // namespace
+
+// Both dialogs as the platform lays them out in the font they ask for: every
+// control inside the window, none over another (but for what a group box
+// frames), and no text cut.
+TEST(Resources, DialogsShowEveryControlWholeAndApart)
+{
+    ResourceReader exe;
+    for (int id : {IDD_MAIN, IDD_ACCOUNT}) {
+        SCOPED_TRACE("dialog " + std::to_string(id));
+        const BYTE* resource = exe.find(RT_DIALOG, id);
+        ASSERT_NE(nullptr, resource);
+        HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(NULL),
+                                                 reinterpret_cast<LPCDLGTEMPLATEW>(resource), NULL, doNothing, 0);
+        ASSERT_NE(nullptr, dialog);
+        RECT client;
+        GetClientRect(dialog, &client);
+        std::vector<Shown> controls;
+        EnumChildWindows(dialog, collect, reinterpret_cast<LPARAM>(&controls));
+        ASSERT_FALSE(controls.empty());
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const Shown& control = controls[i];
+            SCOPED_TRACE(std::string("control ") + std::to_string(GetDlgCtrlID(control.window)));
+            RECT inside;
+            EXPECT_TRUE(IntersectRect(&inside, &control.rect, &client) && EqualRect(&inside, &control.rect));
+            if (control.text[0] && !isGroupBox(control)) {
+                const LONG needed = neededWidth(control);
+                EXPECT_GT(needed, 0) << "measured";
+                EXPECT_LE(needed, control.rect.right - control.rect.left) << shiftJis(control.text);
+            }
+            for (size_t k = i + 1; k < controls.size(); ++k) {
+                RECT both;
+                if (!isGroupBox(control) && !isGroupBox(controls[k])) {
+                    EXPECT_FALSE(IntersectRect(&both, &control.rect, &controls[k].rect))
+                        << "with control " << GetDlgCtrlID(controls[k].window);
+                }
+            }
+        }
+        DestroyWindow(dialog);
+    }
 }
 
 TEST(Resources, TrayMenuHasItsFourEntriesInOrder)

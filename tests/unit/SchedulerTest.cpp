@@ -15,7 +15,7 @@
 
 using namespace testsettings;
 
-class Scheduler : public AppFixture {
+class Scheduling : public AppFixture {
 protected:
     // Accounts "one", "two", "three" on the fake server. The real timer is
     // stopped: only the messages a test sends move time on.
@@ -48,23 +48,23 @@ protected:
     FakePop3Server server;
 };
 
-TEST_F(Scheduler, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
+TEST_F(Scheduling, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
 {
     const struct {
         const char* name;
         int connections;
-        DWORD state1, status1, enumResult, statusCalls;
+        DWORD state1, status1, enumResult;
         bool connected;
     } cases[] = {
-        {"none", 0, RASCS_Connected, 0, 0, 0, false},
-        {"one connected", 1, RASCS_Connected, 0, 0, 1, true},
-        {"one still dialling", 1, RASCS_Authenticate, 0, 0, 1, false},
-        {"five fit", 5, RASCS_Connected, 0, 0, 1, true},
-        {"six do not", 6, RASCS_Connected, 0, 0, 0, false},
-        {"enumeration fails", 1, RASCS_Connected, 0, ERROR_CANNOT_OPEN_PHONEBOOK, 0, false},
-        {"first of two is down", 2, RASCS_Disconnected, 0, 0, 2, true},
-        {"first of two fails its status", 2, RASCS_Connected, ERROR_INVALID_HANDLE, 0, 2, true},
-        {"the only one fails its status", 1, RASCS_Connected, ERROR_INVALID_HANDLE, 0, 1, false},
+        {"none", 0, RASCS_Connected, 0, 0, false},
+        {"one connected", 1, RASCS_Connected, 0, 0, true},
+        {"one still dialling", 1, RASCS_Authenticate, 0, 0, false},
+        {"five fit", 5, RASCS_Connected, 0, 0, true},
+        {"six do not", 6, RASCS_Connected, 0, 0, false},
+        {"enumeration fails", 1, RASCS_Connected, 0, ERROR_CANNOT_OPEN_PHONEBOOK, false},
+        {"first of two is down", 2, RASCS_Disconnected, 0, 0, true},
+        {"first of two fails its status", 2, RASCS_Connected, ERROR_INVALID_HANDLE, 0, true},
+        {"the only one fails its status", 1, RASCS_Connected, ERROR_INVALID_HANDLE, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -74,17 +74,15 @@ TEST_F(Scheduler, DialupConnectedOnlyWhenAConnectionInTheBufferSaysSo)
         ras.setStatusResult(1, c.status1);
         ras.setEnumResult(c.enumResult);
         EXPECT_EQ(c.connected, theApp.isDialupConnected());
-        EXPECT_EQ(1u, ras.enumCalls());
-        EXPECT_EQ(c.statusCalls, ras.statusCalls());
     }
 }
 
-TEST_F(Scheduler, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
+TEST_F(Scheduling, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
 {
     start(1, 5);
     timer(2);
     EXPECT_EQ(0, server.connections());
-    EXPECT_EQ(0, theApp.elapsedSeconds) << "offline without LAN mode counts nothing";
+    EXPECT_EQ(0, theApp.scheduler.elapsedSeconds()) << "offline without LAN mode counts nothing";
 
     // Each way of losing the connection: none left, six, the enumeration failing.
     const struct { int connections; DWORD enumResult; } downs[] = {{0, 0}, {6, 0}, {1, ERROR_CANNOT_OPEN_PHONEBOOK}};
@@ -92,14 +90,18 @@ TEST_F(Scheduler, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
     for (const auto& down : downs) {
         SCOPED_TRACE(down.connections);
         ras.reset();
+        // One tick short of the interval, counted offline in LAN mode: must not matter.
+        check(IDC_LAN_MODE, true);
+        timer((297 - theApp.scheduler.elapsedSeconds()) / 3);
+        ASSERT_EQ(297, theApp.scheduler.elapsedSeconds());
+        check(IDC_LAN_MODE, false);
         ras.setConnections(1);
-        theApp.elapsedSeconds = 297;   // one tick short of the interval: must not matter
         timer();
         EXPECT_EQ(++rounds, server.connections()) << "a round at once";
-        EXPECT_EQ(0, theApp.elapsedSeconds) << "and no tick after it";
+        EXPECT_EQ(0, theApp.scheduler.elapsedSeconds()) << "and no tick after it";
         EXPECT_EQ(IDI_ONLINE, trayIconId());
         timer();
-        EXPECT_EQ(3, theApp.elapsedSeconds) << "the counter starts again from 0";
+        EXPECT_EQ(3, theApp.scheduler.elapsedSeconds()) << "the counter starts again from 0";
 
         ras.setConnections(down.connections);
         ras.setEnumResult(down.enumResult);
@@ -107,15 +109,15 @@ TEST_F(Scheduler, ConnectionUpRunsARoundAtOnceAndDownShowsOfflineWithoutTicking)
         timer();
         EXPECT_EQ(IDI_OFFLINE, trayIconId());
         EXPECT_EQ("オフライン", trayTip());
-        EXPECT_EQ(3, theApp.elapsedSeconds) << "no tick on going down, LAN mode or not";
+        EXPECT_EQ(3, theApp.scheduler.elapsedSeconds()) << "no tick on going down, LAN mode or not";
         check(IDC_LAN_MODE, false);
         timer(3);
-        EXPECT_EQ(3, theApp.elapsedSeconds) << "then it stands still";
+        EXPECT_EQ(3, theApp.scheduler.elapsedSeconds()) << "then it stands still";
         EXPECT_EQ(rounds, server.connections());
     }
 }
 
-TEST_F(Scheduler, TimedRoundsComeWhenTheCounterMeetsTheInterval)
+TEST_F(Scheduling, TimedRoundsComeWhenTheCounterMeetsTheInterval)
 {
     // messages: after the last round, up to the one that should start the next
     const struct { int interval; bool lanMode, connected; int messages; bool roundOnLast; } cases[] = {
@@ -132,16 +134,16 @@ TEST_F(Scheduler, TimedRoundsComeWhenTheCounterMeetsTheInterval)
         int before = server.connections();
         timer(c.messages - 1);
         EXPECT_EQ(before, server.connections());
-        EXPECT_EQ((c.messages - 1) * 3, theApp.elapsedSeconds);
+        EXPECT_EQ((c.messages - 1) * 3, theApp.scheduler.elapsedSeconds());
         EXPECT_EQ(c.connected ? IDI_ONLINE : IDI_OFFLINE, trayIconId()) << "LAN mode alone leaves the icon";
         timer();
         EXPECT_EQ(before + (c.roundOnLast ? 1 : 0), server.connections());
-        EXPECT_EQ(c.roundOnLast ? 0 : c.messages * 3, theApp.elapsedSeconds);
+        EXPECT_EQ(c.roundOnLast ? 0 : c.messages * 3, theApp.scheduler.elapsedSeconds());
         restart();
     }
 }
 
-TEST_F(Scheduler, AnIntervalLoweredBelowTheCountWaitsForAClick)
+TEST_F(Scheduling, AnIntervalLoweredBelowTheCountWaitsForAClick)
 {
     start(1, 30);
     ras.setConnections(1);
@@ -149,7 +151,7 @@ TEST_F(Scheduler, AnIntervalLoweredBelowTheCountWaitsForAClick)
     SetDlgItemInt(theApp.mainWindow, IDC_INTERVAL, 5, TRUE);
     timer(200);
     EXPECT_EQ(1, server.connections());
-    EXPECT_EQ(1200, theApp.elapsedSeconds);
+    EXPECT_EQ(1200, theApp.scheduler.elapsedSeconds());
 
     click();
     EXPECT_EQ(2, server.connections());
@@ -159,29 +161,30 @@ TEST_F(Scheduler, AnIntervalLoweredBelowTheCountWaitsForAClick)
     EXPECT_EQ(3, server.connections()) << "from the click on, 5 minutes apply";
 }
 
-TEST_F(Scheduler, ClickAndCheckNowRunARoundOnlyWhenConnectedOrInLanMode)
+TEST_F(Scheduling, ClickAndCheckNowRunARoundOnlyWhenConnectedOrInLanMode)
 {
     const struct { bool connected, lanMode, round; } cases[] = {
         {false, false, false}, {true, false, true}, {false, true, true}};
     for (const auto& c : cases) {
-        start(1, 5, c.lanMode);
-        ras.setConnections(c.connected ? 1 : 0);
         for (void (*request)() : {click, checkNow}) {
             SCOPED_TRACE(testing::Message() << c.connected << c.lanMode << (request == click));
-            theApp.elapsedSeconds = 42;
+            start(1, 5, true);
+            timer(14);   // 42 s counted offline in LAN mode
+            check(IDC_LAN_MODE, c.lanMode);
+            ras.setConnections(c.connected ? 1 : 0);
             int before = server.connections();
             request();
             EXPECT_EQ(before + (c.round ? 1 : 0), server.connections());
             EXPECT_EQ(c.round ? IDI_ONLINE : IDI_OFFLINE, trayIconId());
-            EXPECT_EQ(c.round ? 0 : 42, theApp.elapsedSeconds);
-            EXPECT_EQ(1, theApp.offline) << "a click leaves the monitor's state alone";
+            EXPECT_EQ(c.round ? 0 : 42, theApp.scheduler.elapsedSeconds());
+            EXPECT_EQ(1, theApp.offline()) << "a click leaves the monitor's state alone";
+            restart();
         }
-        restart();
     }
     EXPECT_EQ(0, boxes.count());
 }
 
-TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindowWasShown)
+TEST_F(Scheduling, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindowWasShown)
 {
     // Accounts 1 and 3 are refused before contact (line break in the
     // password), so their boxes show the icon as the round left it.
@@ -191,7 +194,7 @@ TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindo
     check(IDC_REPORT_PER_USER, true);
     std::vector<std::string> seen;
     boxes.whileShown([&](const SeenBox& box) {
-        seen.push_back(std::to_string(trayIconId()) + trayTip() + std::to_string(theApp.checking) +
+        seen.push_back(std::to_string(trayIconId()) + trayTip() + std::to_string(theApp.round.checking()) +
                        (timerRuns() ? " timer" : ""));
         if (box.caption == "メールの受信報告") {
             PostMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
@@ -206,29 +209,31 @@ TEST_F(Scheduler, ARoundShowsCheckingStopsTheTimerAndStartsItAgainUnlessTheWindo
     EXPECT_EQ(1, server.connections()) << "the clicks during the round were dropped";
     EXPECT_EQ(IDI_ONLINE, trayIconId());
     EXPECT_EQ("オンライン", trayTip());
-    EXPECT_EQ(0, theApp.checking);
+    EXPECT_EQ(0, theApp.round.checking());
     EXPECT_TRUE(IsWindowVisible(theApp.mainWindow));
     EXPECT_FALSE(timerRuns()) << "no timed round while the settings window is open";
     SendMessageW(theApp.mainWindow, WM_CLOSE, 0, 0);
     EXPECT_TRUE(timerRuns()) << "closing it starts the timer again";
 }
 
-TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe)
+TEST_F(Scheduling, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe)
 {
-    // countFromFirstBox: the account count as the first report box leaves it (0: unchanged)
-    const struct { bool perUser; int countFromFirstBox; std::vector<std::string> contacted; } cases[] = {
+    // deletedAtFirstBox: the account deleted while the first report box is up (0: none)
+    const struct { bool perUser; int deletedAtFirstBox; std::vector<std::string> contacted; } cases[] = {
         {false, 0, {"USER one"}},
         {true, 0, {"USER one", "USER two", "USER three"}},
-        {true, 2, {"USER one", "USER two"}},   // an account deleted during a report
+        {true, 3, {"USER one", "USER two"}},
     };
     server.on("STAT", pop3Reply("+OK 3 512\r\n"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.contacted.size());
         start(3, 5, true);
         check(IDC_REPORT_PER_USER, c.perUser);
+        bool first = true;
         boxes.whileShown([&](const SeenBox&) {
-            if (c.countFromFirstBox)
-                theApp.settings.accountCount = c.countFromFirstBox;
+            if (c.deletedAtFirstBox && first)
+                theApp.store.deleteAccount(c.deletedAtFirstBox);
+            first = false;
         });
         size_t mark = server.commands().size();
         int seenBoxes = boxes.count();
@@ -245,7 +250,7 @@ TEST_F(Scheduler, AProbeAnsweringOneEndsTheRoundAndTheCountIsReadBeforeEachProbe
 
 // Clicks and "巡回" while a round waits on a slow server are taken at once,
 // and start no round, then or after it.
-TEST_F(Scheduler, RequestsDuringARoundStartNoRoundThenOrAfterIt)
+TEST_F(Scheduling, RequestsDuringARoundStartNoRoundThenOrAfterIt)
 {
     Pop3Step slowGreeting = pop3DefaultStep("");
     slowGreeting.delayMs = 1500;
@@ -262,7 +267,7 @@ TEST_F(Scheduler, RequestsDuringARoundStartNoRoundThenOrAfterIt)
     impatient.join();
     pumpMessages();
     EXPECT_EQ(1, server.connections());
-    EXPECT_EQ(0, theApp.checking);
+    EXPECT_EQ(0, theApp.round.checking());
 
     click();
     EXPECT_EQ(2, server.connections()) << "a click after the round works as before";
@@ -273,13 +278,13 @@ TEST_F(Scheduler, RequestsDuringARoundStartNoRoundThenOrAfterIt)
 // "オフライン" under the round, or use up a connection coming up. Such a
 // connection (start-up's tick comes during the LAN round) gets its round
 // when the round under way ends.
-TEST_F(Scheduler, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsTheNextRound)
+TEST_F(Scheduling, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsTheNextRound)
 {
     Pop3Step slowGreeting = pop3DefaultStep("");
     slowGreeting.delayMs = 1000;
     server.greeting(slowGreeting);
     start(1, 5, true);
-    theApp.checkRound();
+    theApp.round.start();
     SendMessageA(theApp.mainWindow, WM_COMMAND, IDM_SHOW_WINDOW, 0);
     SendMessageA(theApp.mainWindow, WM_CLOSE, 0, 0);
     EXPECT_FALSE(timerRuns()) << "not while the round runs";
@@ -290,23 +295,23 @@ TEST_F(Scheduler, DuringARoundTheTimerWaitsForItsEndAndAConnectionComingUpGetsTh
     ASSERT_TRUE(finishRound());
     EXPECT_TRUE(timerRuns()) << "the round's end starts it";
     pumpMessages();
-    EXPECT_EQ(1, theApp.checking) << "the connection's round";
+    EXPECT_EQ(1, theApp.round.checking()) << "the connection's round";
     ASSERT_TRUE(finishRound());
     EXPECT_EQ(2, server.connections());
 }
 
-// The word of a conversation's end can be lost: a full message queue refuses
-// the post. Taken off the queue here, it must not leave the round running
+// The word of a probe's end can be lost: a full message queue refuses the
+// post. Taken off the queue here, it must not leave the round running
 // for ever, the icon on "チェック中" and no round to come.
-TEST_F(Scheduler, ARoundEndsWhenTheWordOfAConversationsEndIsLost)
+TEST_F(Scheduling, ARoundEndsWhenTheWordOfAProbesEndIsLost)
 {
     server.on("STAT", pop3Reply("+OK 3 512\r\n"));
     start(1, 5, true);
-    theApp.checkRound();
+    theApp.round.start();
     ASSERT_TRUE(server.waitForClientClose(5000));
     MSG lost = {};
     for (DWORD start = GetTickCount();
-         !PeekMessageW(&lost, theApp.mainWindow, WM_MAILBOX_CHECKED, WM_MAILBOX_CHECKED, PM_REMOVE);) {
+         !PeekMessageW(&lost, theApp.mainWindow, WM_PROBE_ENDED, WM_PROBE_ENDED, PM_REMOVE);) {
         ASSERT_LT(GetTickCount() - start, 5000u) << "the worker never posted";
         Sleep(10);
     }

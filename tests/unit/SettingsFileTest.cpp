@@ -6,6 +6,7 @@
 #include "config/ProfileText.h"
 #include "resources/resource.h"
 #include "ui/AccountDialog.h"
+#include "ui/MainWindowSettings.h"
 
 #include <climits>
 #include <cstring>
@@ -21,13 +22,12 @@ using Lines = std::vector<std::string>;
 // for the modal dialog.
 bool registerNewAccount(const char* userName, const char* password)
 {
-    theApp.editMode = 0;
     HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ACCOUNT), theApp.mainWindow,
                                      accountDialogProc, 0);
     for (int id : {IDC_USER_NAME, IDC_ACCOUNT_NAME, IDC_SERVER})
         SetDlgItemTextA(dialog, id, userName);
     SetDlgItemTextA(dialog, IDC_PASSWORD, password);
-    bool registered = theApp.registerAccount(dialog);
+    bool registered = registerAccount(dialog);
     DestroyWindow(dialog);
     return registered;
 }
@@ -51,11 +51,15 @@ std::string hexOf(const std::string& bytes)
 
 std::string sectionOf(int number) { return "USERDATA-NO" + std::to_string(number); }
 
-// The whole login and password of workRecord, as the account dialog gives them.
-void setWholeTexts(const std::string& account, const std::string& password)
+// A store of this test program's own settings file, the one start-up gives
+// the program: a program that has just started and read nothing.
+SettingsStore ownStore()
 {
-    snprintf(theApp.workAccount, sizeof theApp.workAccount, "%s", account.c_str());
-    snprintf(theApp.workPassword, sizeof theApp.workPassword, "%s", password.c_str());
+    wchar_t path[MAX_PATH];
+    EXPECT_TRUE(TrayApp::settingsFilePath(path));
+    SettingsStore store;
+    store.useFile(path);
+    return store;
 }
 
 }  // namespace
@@ -67,33 +71,42 @@ TEST_F(SettingsFile, IsWrittenBesideTheProgramAsHexPlusChecksum)
     // iniPath is the test program's own path as the system gives it, with
     // "ini" for "exe".
     ASSERT_FALSE(fileExists(iniPath));
-    theApp.settings = makeSettings(2, 10);
-    theApp.settings.reportOnTop = 1;
-    ASSERT_TRUE(theApp.writeSettingsRecord());
-    EXPECT_EQ("[KORVELLIN-Quillora]\r\nQXDATA=01000000000000000A000000020000000D\r\n", fileText(iniPath));
+    SettingsStore store = ownStore();
+    SettingsRecord options = makeSettings(0, 10);
+    options.reportOnTop = 1;
+    ASSERT_TRUE(store.saveOptions(options));
+    EXPECT_EQ("[KORVELLIN-Quillora]\r\nQXDATA=01000000000000000A000000000000000B\r\n", fileText(iniPath));
 }
 
-TEST_F(SettingsFile, BothRecordsSurviveARoundTrip)
+// Both records as the platform's structured profile functions write and
+// read them, in both directions.
+TEST_F(SettingsFile, RecordsAreThePlatformsBothWays)
 {
-    theApp.settings = makeSettings(3, 42);
-    theApp.settings.reportUnread = 1;
-    theApp.settings.endRoundOnLaunch = 1;
-    ASSERT_TRUE(theApp.writeSettingsRecord());
-    theApp.workRecord = makeAccount("山田 太郎", "taro", "p@ss word", "pop.example.jp",
-                                    "C:\\Program Files\\Mail\\mail.exe", true);
-    setWholeTexts("taro", "p@ss word");
-    ASSERT_TRUE(theApp.writeAccountRecord(3));
+    const AccountRecord account = makeAccount("山田 太郎", "taro", "p@ss word", "pop.example.jp",
+                                              "C:\\Program Files\\Mail\\mail.exe", true);
+    SettingsRecord options = makeSettings(0, 42);
+    options.reportUnread = options.endRoundOnLaunch = 1;
+    SettingsStore store = ownStore();
+    ASSERT_TRUE(store.saveOptions(options));
+    ASSERT_TRUE(store.addAccount(account, "taro", "p@ss word"));
+    SettingsRecord settings = {};
+    AccountRecord record = {};
+    ASSERT_TRUE(readSettings(iniPath, settings));
+    options.accountCount = 1;
+    EXPECT_EQ(0, memcmp(&options, &settings, sizeof settings));
+    ASSERT_TRUE(readAccount(iniPath, 1, record));
+    EXPECT_EQ(0, memcmp(&account, &record, sizeof record));
+    EXPECT_EQ(908u, rawValue(iniPath, "USERDATA-NO1", "DATA").size());
 
-    std::string value = rawValue(iniPath, "USERDATA-NO3", "DATA");
-    EXPECT_EQ(908u, value.size());
-
-    SettingsRecord expected = theApp.settings;
-    AccountRecord expectedAccount = theApp.workRecord;
-    resetApplicationObject();
-    ASSERT_TRUE(theApp.readSettingsRecord());
-    EXPECT_EQ(0, memcmp(&expected, &theApp.settings, sizeof expected));
-    ASSERT_TRUE(theApp.readAccountRecord(3));
-    EXPECT_EQ(0, memcmp(&expectedAccount, &theApp.workRecord, sizeof expectedAccount));
+    SettingsRecord other = makeSettings(3, 7);
+    other.reportPerUser = other.lanMode = 1;
+    ASSERT_TRUE(writeSettings(iniPath, other));
+    ASSERT_TRUE(writeAccount(iniPath, 3, account));
+    SettingsStore started = ownStore();
+    ASSERT_TRUE(started.readSettingsRecord());
+    EXPECT_EQ(0, memcmp(&other, &started.settings(), sizeof other));
+    ASSERT_TRUE(started.readAccountRecord(3));
+    EXPECT_EQ(0, memcmp(&account, &started.workRecord(), sizeof account));
 }
 
 TEST_F(SettingsFile, OnlyAWholeValueWithItsChecksumIsRead)
@@ -109,26 +122,28 @@ TEST_F(SettingsFile, OnlyAWholeValueWithItsChecksumIsRead)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
+        SettingsStore store = ownStore();
+        ASSERT_TRUE(writeSettings(iniPath, makeSettings(0, 7)));
+        ASSERT_TRUE(store.readSettingsRecord());
         ASSERT_TRUE(WritePrivateProfileStringA("KORVELLIN-Quillora", "QXDATA", c.value, iniPath.c_str()));
-        theApp.settings = makeSettings(0, 7);
-        EXPECT_EQ(c.read, theApp.readSettingsRecord());
-        EXPECT_EQ(c.read ? 10 : 7, theApp.settings.intervalMinutes) << "a rejected value changes nothing";
-        EXPECT_EQ(c.read ? 2 : 0, theApp.settings.accountCount);
+        EXPECT_EQ(c.read, store.readSettingsRecord());
+        EXPECT_EQ(c.read ? 10 : 7, store.settings().intervalMinutes) << "a rejected value changes nothing";
+        EXPECT_EQ(c.read ? 2 : 0, store.settings().accountCount);
     }
 }
 
 TEST_F(SettingsFile, UnreadableAccountComesBackEmptyNotAsThePreviousOne)
 {
-    theApp.workRecord = makeAccount("first", "a", "b", "127.0.0.1");
-    ASSERT_TRUE(theApp.writeAccountRecord(1));
+    ASSERT_TRUE(writeAccount(iniPath, 1, makeAccount("first", "a", "b", "127.0.0.1")));
     WritePrivateProfileStringA("USERDATA-NO2", "DATA", "00FF", iniPath.c_str());
 
-    ASSERT_TRUE(theApp.readAccountRecord(1));
-    EXPECT_FALSE(theApp.readAccountRecord(2));
-    EXPECT_STREQ("", theApp.workRecord.userName);
-    EXPECT_STREQ("", theApp.workRecord.server);
-    EXPECT_FALSE(theApp.readAccountRecord(3));   // no section at all
-    EXPECT_STREQ("", theApp.workRecord.account);
+    SettingsStore store = ownStore();
+    ASSERT_TRUE(store.readAccountRecord(1));
+    EXPECT_FALSE(store.readAccountRecord(2));
+    EXPECT_STREQ("", store.workRecord().userName);
+    EXPECT_STREQ("", store.workRecord().server);
+    EXPECT_FALSE(store.readAccountRecord(3));   // no section at all
+    EXPECT_STREQ("", store.workRecord().account);
 }
 
 TEST_F(SettingsFile, FieldsWithoutTerminatorAreCutInsideTheirWidth)
@@ -139,12 +154,14 @@ TEST_F(SettingsFile, FieldsWithoutTerminatorAreCutInsideTheirWidth)
     full.launchMailer = 1;
     ASSERT_TRUE(writeAccount(iniPath, 1, full));
 
-    ASSERT_TRUE(theApp.readAccountRecord(1));
-    EXPECT_EQ(63u, strlen(theApp.workRecord.userName));
-    EXPECT_EQ(31u, strlen(theApp.workRecord.account));
-    EXPECT_EQ(31u, strlen(theApp.workRecord.password));
-    EXPECT_EQ(63u, strlen(theApp.workRecord.server));
-    EXPECT_EQ(259u, strlen(theApp.workRecord.mailerPath));
+    SettingsStore store = ownStore();
+    ASSERT_TRUE(store.readAccountRecord(1));
+    const AccountRecord& read = store.workRecord();
+    EXPECT_EQ(63u, strlen(read.userName));
+    EXPECT_EQ(31u, strlen(read.account));
+    EXPECT_EQ(31u, strlen(read.password));
+    EXPECT_EQ(63u, strlen(read.server));
+    EXPECT_EQ(259u, strlen(read.mailerPath));
 }
 
 // Counts and settings values as hand editing leaves them. Records 1 to 26
@@ -204,7 +221,7 @@ TEST_P(DamagedFiles, ListOnlyTheRecordsPresentAndRegisterAfterTheLast)
         EXPECT_FALSE(isChecked(IDC_LAN_MODE)) << "options off";
     }
     EXPECT_EQ(row.shown, listLines());
-    EXPECT_EQ(static_cast<int>(row.shown.size()), theApp.settings.accountCount) << "what a round checks";
+    EXPECT_EQ(static_cast<int>(row.shown.size()), theApp.store.settings().accountCount) << "what a round checks";
     char interval[16] = "";
     GetDlgItemTextA(theApp.mainWindow, IDC_INTERVAL, interval, sizeof interval);
     EXPECT_STREQ(row.intervalShown, interval);
@@ -264,7 +281,7 @@ TEST_F(SettingsFile, NothingOfAFormerValueStaysInTheFile)
     ASSERT_TRUE(registerNewAccount("c", "pw"));
     SendDlgItemMessageA(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, 0, 0);
     boxes.queueAnswers({IDYES});
-    theApp.deleteAccount(0);
+    theApp.accountList.deleteAccount(0);
     EXPECT_EQ("INPUT DATA!! | INPUT DATA!! | INPUT DATA!! | DELETE DATA?? | DELETE DATA!!", boxes.captions());
 
     const std::string text = fileText(iniPath);
@@ -348,8 +365,8 @@ TEST_P(NotepadFiles, AreReadWholeAndWrittenBackAsPlainTextWithEverythingInThem)
     EXPECT_TRUE(isChecked(IDC_REPORT_PER_USER));
     EXPECT_FALSE(isChecked(IDC_LAN_MODE));
     EXPECT_EQ(25u, GetDlgItemInt(theApp.mainWindow, IDC_INTERVAL, NULL, FALSE));
-    ASSERT_TRUE(theApp.readAccountRecord(2));
-    EXPECT_EQ(0, memcmp(&accounts[1], &theApp.workRecord, sizeof theApp.workRecord));
+    ASSERT_TRUE(theApp.store.readAccountRecord(2));
+    EXPECT_EQ(0, memcmp(&accounts[1], &theApp.store.workRecord(), sizeof accounts[1]));
 
     check(IDC_LAN_MODE, true);
     SendMessageA(theApp.mainWindow, WM_CLOSE, 0, 0);
@@ -397,9 +414,8 @@ TEST_F(SettingsFile, TextsTooLongForTheRecordAreStoredWholeBesideIt)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DeleteFileA(iniPath.c_str());
-        theApp.workRecord = makeAccount("user", "", "", "127.0.0.9");
-        setWholeTexts(c.account, c.password);
-        ASSERT_TRUE(theApp.writeAccountRecord(1));
+        ASSERT_TRUE(ownStore().addAccount(makeAccount("user", "", "", "127.0.0.9"), c.account.c_str(),
+                                          c.password.c_str()));
 
         AccountRecord record = {};
         ASSERT_TRUE(readAccount(iniPath, 1, record));
@@ -414,11 +430,11 @@ TEST_F(SettingsFile, TextsTooLongForTheRecordAreStoredWholeBesideIt)
                 EXPECT_TRUE(holdsBytes(iniPath, "USERDATA-NO1", w.key, w.text)) << w.key;
         }
 
-        resetApplicationObject();
-        ASSERT_TRUE(theApp.readAccountRecord(1));
-        EXPECT_EQ(c.account, theApp.workAccount);
-        EXPECT_EQ(c.password, theApp.workPassword);
-        EXPECT_EQ(c.accountField, theApp.workRecord.account);
+        SettingsStore started = ownStore();
+        ASSERT_TRUE(started.readAccountRecord(1));
+        EXPECT_EQ(c.account, started.workAccount());
+        EXPECT_EQ(c.password, started.workPassword());
+        EXPECT_EQ(c.accountField, started.workRecord().account);
     }
 }
 
@@ -438,9 +454,7 @@ TEST_F(SettingsFile, ARecordAnEarlierVersionChangedIsReadAsItLeftIt)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DeleteFileA(iniPath.c_str());
-        theApp.workRecord = makeAccount("user", "", "", "127.0.0.9");
-        setWholeTexts(login, password);
-        ASSERT_TRUE(theApp.writeAccountRecord(1));
+        ASSERT_TRUE(ownStore().addAccount(makeAccount("user", "", "", "127.0.0.9"), login.c_str(), password.c_str()));
 
         // The earlier version reads and writes the record alone, and
         // copies a text over the field without clearing what follows.
@@ -453,10 +467,11 @@ TEST_F(SettingsFile, ARecordAnEarlierVersionChangedIsReadAsItLeftIt)
             strcpy(record.password, c.password);
         ASSERT_TRUE(writeAccount(iniPath, 1, record));
 
-        ASSERT_TRUE(theApp.readAccountRecord(1));
-        EXPECT_STREQ("renamed", theApp.workRecord.userName);
-        EXPECT_EQ(c.wholeAccount, theApp.workAccount);
-        EXPECT_EQ(c.wholePassword, theApp.workPassword);
+        SettingsStore started = ownStore();
+        ASSERT_TRUE(started.readAccountRecord(1));
+        EXPECT_STREQ("renamed", started.workRecord().userName);
+        EXPECT_EQ(c.wholeAccount, started.workAccount());
+        EXPECT_EQ(c.wholePassword, started.workPassword());
     }
 }
 
@@ -465,16 +480,14 @@ TEST_F(SettingsFile, DeletingMovesWholeTextsWithTheirRecordsAndLeavesNothingOfTh
     const char* names[] = {"one", "two", "three"};
     auto loginOf = [](int n) { return std::string(40, static_cast<char>('a' + n)); };
     auto passwordOf = [](int n) { return std::string(64, static_cast<char>('A' + n)); };
-    ASSERT_TRUE(writeSettings(iniPath, makeSettings(3)));
-    for (int n = 1; n <= 3; ++n) {
-        theApp.workRecord = makeAccount(names[n - 1], "", "", "127.0.0.9");
-        setWholeTexts(loginOf(n), passwordOf(n));
-        ASSERT_TRUE(theApp.writeAccountRecord(n));
-    }
+    SettingsStore store = ownStore();
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(store.addAccount(makeAccount(names[n - 1], "", "", "127.0.0.9"), loginOf(n).c_str(),
+                                     passwordOf(n).c_str()));
     const std::string deletedRecord = rawValue(iniPath, "USERDATA-NO1", "DATA");
     startProgram();
     boxes.queueAnswers({IDYES});
-    theApp.deleteAccount(0);
+    theApp.accountList.deleteAccount(0);
     EXPECT_EQ("DELETE DATA?? | DELETE DATA!!", boxes.captions());
 
     const std::string text = fileText(iniPath);
@@ -532,7 +545,7 @@ TEST_F(SettingsFile, AFileOfThe32BitVersionIsReadWholeAndWrittenBackByteForByte)
     startProgram();
     SettingsRecord settings = makeSettings(2, 15);
     settings.reportOnTop = settings.reportPerUser = settings.lanMode = settings.endRoundOnLaunch = 1;
-    EXPECT_EQ(0, memcmp(&settings, &theApp.settings, sizeof settings));
+    EXPECT_EQ(0, memcmp(&settings, &theApp.store.settings(), sizeof settings));
     const struct {
         AccountRecord record;   // every field, the bytes after each text zero
         const char *wholeAccount, *wholePassword;
@@ -545,13 +558,14 @@ TEST_F(SettingsFile, AFileOfThe32BitVersionIsReadWholeAndWrittenBackByteForByte)
     for (int n = 1; n <= 2; ++n) {
         const auto& a = accounts[n - 1];
         SCOPED_TRACE(a.wholeAccount);
-        ASSERT_TRUE(theApp.readAccountRecord(n));
-        EXPECT_EQ(0, memcmp(&a.record, &theApp.workRecord, sizeof a.record)) << theApp.workRecord.userName;
-        EXPECT_STREQ(a.wholeAccount, theApp.workAccount);
-        EXPECT_STREQ(a.wholePassword, theApp.workPassword);
-        ASSERT_TRUE(theApp.writeAccountRecord(n));
+        SettingsStore& store = theApp.store;
+        ASSERT_TRUE(store.readAccountRecord(n));
+        EXPECT_EQ(0, memcmp(&a.record, &store.workRecord(), sizeof a.record)) << store.workRecord().userName;
+        EXPECT_STREQ(a.wholeAccount, store.workAccount());
+        EXPECT_STREQ(a.wholePassword, store.workPassword());
+        ASSERT_TRUE(store.replaceAccount(n, store.workRecord(), store.workAccount(), store.workPassword()));
     }
-    theApp.saveSettings();
+    saveSettings();
     EXPECT_EQ(kFileOf32BitVersion, fileText(iniPath));
 }
 
@@ -761,7 +775,7 @@ TEST_P(ScannedChanges, AreMadeWholeAndTheProgramGoesOnFromThem)
     if (row.deleting) {
         SendDlgItemMessageA(theApp.mainWindow, IDC_ACCOUNT_LIST, LB_SETCURSEL, 0, 0);
         boxes.queueAnswers({IDYES});
-        theApp.deleteAccount(0);
+        theApp.accountList.deleteAccount(0);
     } else {
         registerNewAccount("new", "pw");
     }
@@ -775,7 +789,7 @@ TEST_P(ScannedChanges, AreMadeWholeAndTheProgramGoesOnFromThem)
         stored.push_back(storedName(iniPath, n));
     EXPECT_EQ(row.stored, stored);
     EXPECT_EQ(row.stored, listLines());
-    EXPECT_EQ(saved.accountCount, theApp.settings.accountCount) << "what the next change starts from";
+    EXPECT_EQ(saved.accountCount, theApp.store.settings().accountCount) << "what the next change starts from";
 }
 
 INSTANTIATE_TEST_SUITE_P(ByAVirusScanner, ScannedChanges, ::testing::Values(

@@ -146,12 +146,18 @@ TEST_F(Tray, ExitCommandEndsTheLoopAndTheIconGoesWithTheProgram)
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
 }
 
-TEST_F(Tray, OtherMouseMessagesDoNothing)
+// The mouse over the icon as the shell passes it on: moving it and pressing
+// a button start nothing; letting the left button go starts a round (here
+// over no account, so it ends at once, online).
+TEST_F(Tray, OnlyALeftClickThroughTheShellStartsARound)
 {
-    for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK})
-        SendMessageA(theApp.mainWindow, WM_TRAYNOTIFY, 1, mouse);
+    check(IDC_LAN_MODE, true);
     ASSERT_TRUE(shell->shown());
+    for (UINT mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK})
+        EXPECT_TRUE(shell->mouse(mouse)) << mouse;
     EXPECT_STREQ(nameOf(TrayPicture::blueLetters), nameOf(shell->picture()));
+    EXPECT_TRUE(shell->mouse(WM_LBUTTONUP));
+    expectShellShows(TrayPicture::redLetters, L"オンライン");
     EXPECT_FALSE(IsWindowVisible(theApp.mainWindow));
     EXPECT_EQ(0, boxes.count());
 }
